@@ -1,0 +1,1 @@
+// Settings file reader and writer are added beside this file.

@@ -1,0 +1,1 @@
+// The main window is added beside this file.

@@ -1,0 +1,1 @@
+// The device subsystem is added beside this file.

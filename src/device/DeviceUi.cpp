@@ -1,0 +1,1 @@
+// Widgets of the device subsystem are added beside this file.

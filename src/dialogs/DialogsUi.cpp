@@ -1,0 +1,1 @@
+// The small dialogs are added beside this file.

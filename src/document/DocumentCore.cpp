@@ -1,0 +1,1 @@
+// The document subsystem is added beside this file.

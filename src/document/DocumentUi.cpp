@@ -1,0 +1,1 @@
+// Widgets of the document subsystem are added beside this file.

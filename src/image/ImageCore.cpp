@@ -1,0 +1,1 @@
+// The compiled image is added beside this file.

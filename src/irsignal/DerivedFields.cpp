@@ -1,0 +1,17 @@
+#include "irsignal/DerivedFields.h"
+
+namespace {
+constexpr int CarrierClockHz = 1844000;
+}
+
+DerivedFields deriveFields(const TIRDataBlock &block)
+{
+    DerivedFields fields;
+    if (block.isValid()) {
+        fields.format = block.isRc5Rc6() ? QStringLiteral("RC5/RC6") : QStringLiteral("Normal");
+        const int period = block.header().carrierPeriod();
+        fields.carry = period == 0 ? QStringLiteral("0") : QString::number(CarrierClockHz / period);
+    }
+    fields.function = block.name();
+    return fields;
+}

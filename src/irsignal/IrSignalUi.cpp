@@ -1,0 +1,1 @@
+// Widgets of the IR signal subsystem are added beside this file.

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "app/Prompt.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// A prompt that answers from a script and records what it was asked.
+// Unscripted questions answer No/Cancel and unscripted file dialogs cancel;
+// both are recorded in unexpected() so a test can fail on them.
+class ScriptedPrompt final : public Prompt
+{
+public:
+    struct Asked
+    {
+        QString kind;   // "notice", "yesno", "yesnocancel", "open", "save"
+        QString title;  // message title, or the dialog filter
+        QString text;   // message text, or the proposed file name
+    };
+
+    void queueAnswer(Answer answer) { m_answers.append(answer); }
+    void queueFileName(const QString &path) { m_fileNames.append(path); }
+
+    void notice(const QString &title, const QString &text) override;
+    bool askYesNo(const QString &title, const QString &text) override;
+    Answer askYesNoCancel(const QString &title, const QString &text) override;
+    QString openFileName(const QString &filter) override;
+    QString saveFileName(const QString &filter, const QString &proposedName) override;
+
+    [[nodiscard]] const QList<Asked> &asked() const { return m_asked; }
+    // The texts of every notice and question, in order.
+    [[nodiscard]] QStringList texts() const;
+    [[nodiscard]] const QStringList &unexpected() const { return m_unexpected; }
+    [[nodiscard]] bool allAnswersUsed() const { return m_answers.isEmpty() && m_fileNames.isEmpty(); }
+    void clear();
+
+private:
+    Answer takeAnswer(const QString &text, Answer fallback);
+    QString takeFileName(const QString &what);
+
+    QList<Answer> m_answers;
+    QStringList m_fileNames;
+    QList<Asked> m_asked;
+    QStringList m_unexpected;
+};
