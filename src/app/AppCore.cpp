@@ -1,1 +1,0 @@
-// Settings file reader and writer are added beside this file.
