@@ -1,1 +1,0 @@
-// The compiled image is added beside this file.
