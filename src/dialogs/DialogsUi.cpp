@@ -1,1 +1,0 @@
-// The small dialogs are added beside this file.

@@ -1,0 +1,6 @@
+#include "dialogs/TfmRemark.h"
+
+TfmRemark::TfmRemark(QWidget *parent)
+    : TextEntryDialog(QStringLiteral("Remark"), QStringLiteral("Remark:"), MaxLength, parent)
+{
+}
