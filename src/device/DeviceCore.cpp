@@ -1,1 +1,0 @@
-// The device subsystem is added beside this file.

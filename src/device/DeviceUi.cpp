@@ -1,1 +1,0 @@
-// Widgets of the device subsystem are added beside this file.

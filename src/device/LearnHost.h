@@ -1,0 +1,32 @@
+#pragma once
+
+#include "irsignal/TIRDataBlock.h"
+
+#include <QList>
+#include <QString>
+
+// What a learn run needs from the main window. Rows are numbered as the
+// code table numbers them (from 1).
+class LearnHost
+{
+public:
+    virtual ~LearnHost() = default;
+
+    // Detach and attach again the row-change handler, so that walking the
+    // selected rows neither redraws nor clears the selection.
+    virtual void detachAfterScroll() = 0;
+    virtual void attachAfterScroll() = 0;
+    // The selected rows in table order; when none is selected, the current
+    // row is selected and returned.
+    [[nodiscard]] virtual QList<int> selectedRows() = 0;
+    virtual void makeCurrent(int row) = 0;
+    // The "Function" text of the current row.
+    [[nodiscard]] virtual QString currentFunction() = 0;
+    // Stores the block into "IR Data" of the current row and posts it.
+    virtual void storeBlock(const TIRDataBlock &block) = 0;
+    virtual void drawWave(bool roll) = 0;
+    virtual void scrollWaveToStart() = 0;
+    // true: caption "Stop", every control of the window disabled but the
+    // learn button. false: caption "IR Learn", every control enabled.
+    virtual void setCapturing(bool capturing) = 0;
+};

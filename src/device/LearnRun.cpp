@@ -1,0 +1,86 @@
+#include "device/LearnRun.h"
+
+#include "app/AppTexts.h"
+#include "app/Prompt.h"
+#include "device/Frames.h"
+#include "device/LearnHost.h"
+#include "device/SerialLink.h"
+#include "device/SignalLayout.h"
+
+#include <QScopeGuard>
+
+LearnRun::LearnRun(SerialLink &link, Prompt &prompt, LearnHost &host)
+    : m_link(link)
+    , m_prompt(prompt)
+    , m_host(host)
+{
+}
+
+void LearnRun::IRLearnExecute(const Parameters &parameters)
+{
+    if (m_learning) {
+        m_learning = false;
+        m_link.wakeWait();
+        return;
+    }
+    if (!m_link.claim())
+        return;
+    const auto release = qScopeGuard([this] { m_link.release(); });
+    run(parameters);
+}
+
+void LearnRun::run(const Parameters &parameters)
+{
+    m_host.detachAfterScroll();
+    const auto end = qScopeGuard([this] { finish(); });
+    const QList<int> rows = m_host.selectedRows();
+    const bool roll = rows.size() > 1;
+    m_learning = true;
+    for (const int row : rows) {
+        if (!m_learning || !learnRow(row, parameters, roll))
+            break;
+    }
+}
+
+bool LearnRun::learnRow(int row, const Parameters &parameters, bool roll)
+{
+    m_host.makeCurrent(row);
+    m_link.purgeRx();
+    if (!m_link.WriteComm(Frames::learn(parameters.moduleId, parameters.learnTime, parameters.irFormat)))
+        return false;
+    char acknowledgement = 0;
+    if (!m_link.ReadComm(&acknowledgement, 1, AcknowledgeSeconds)) {
+        m_prompt.notice(AppTexts::applicationTitle(), QStringLiteral("No found IR device!"));
+        return false;
+    }
+    m_host.setCapturing(true);
+    if (!awaitCapture(SignalLayout::captureSize(parameters.irFormat)))
+        return false;
+    const QByteArray capture(m_link.inbuff().constData(), m_link.nBytesRead());
+    m_host.storeBlock(SignalLayout::blockFromCapture(capture, parameters.irFormat, m_host.currentFunction()));
+    m_host.drawWave(roll);
+    m_host.scrollWaveToStart();
+    SerialLink::pause(PauseAfterCaptureMs);
+    return true;
+}
+
+bool LearnRun::awaitCapture(int size)
+{
+    // No time limit: the user ends the wait with Stop, which wakes it.
+    while (m_learning) {
+        if (m_link.pollQueued() >= size) {
+            m_link.readQueued(m_link.inbuff().data(), SerialLink::InBuffSize);
+            return true;
+        }
+        m_link.waitForInput(-1);
+    }
+    return false;
+}
+
+void LearnRun::finish()
+{
+    m_host.attachAfterScroll();
+    m_link.WriteComm(Frames::esc());
+    m_host.setCapturing(false);
+    m_learning = false;
+}

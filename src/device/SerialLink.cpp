@@ -1,0 +1,237 @@
+#include "device/SerialLink.h"
+
+#include "app/Prompt.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSerialPort>
+#include <QTimer>
+
+#include <limits>
+
+namespace {
+
+const QString CloseItem = QStringLiteral("Close");
+const QString NoPortName = QStringLiteral("NoPort");
+const QString NoPortStatus = QStringLiteral("No port");
+
+// Time the line needs for count bytes of 10 bits, plus a second of slack.
+int writeTimeoutMs(int count, qint32 baudrate)
+{
+    const qint64 wire = baudrate > 0 ? qint64(count) * 10 * 1000 / baudrate : 0;
+    return int(wire + 1000);
+}
+
+} // namespace
+
+SerialLink::SerialLink(Prompt &prompt, QObject *parent)
+    : QObject(parent)
+    , m_prompt(prompt)
+    , m_port(new QSerialPort(this))
+    , m_inbuff(InBuffSize, '\0')
+    , m_portDirectory(QCoreApplication::applicationDirPath())
+{
+}
+
+SerialLink::~SerialLink() = default;
+
+QSerialPort *SerialLink::hComm() const
+{
+    return isOpen() ? m_port : nullptr;
+}
+
+bool SerialLink::isOpen() const
+{
+    return m_port->isOpen();
+}
+
+QString SerialLink::resolvePortName(const QString &name, const QString &directory)
+{
+#ifdef Q_OS_UNIX
+    static const QRegularExpression comName(QStringLiteral("^COM([1-9][0-9]*)$"));
+    const QRegularExpressionMatch match = comName.match(name);
+    if (!match.hasMatch())
+        return name;
+    const QFileInfo link(QDir(directory).filePath(name));
+    // A dangling link still names the port the user meant: opening it fails
+    // rather than falling back to an unrelated device.
+    if (link.exists() || link.isSymLink()) {
+        const QString target = link.canonicalFilePath();
+        return target.isEmpty() ? link.absoluteFilePath() : target;
+    }
+    return QStringLiteral("/dev/ttyS%1").arg(match.captured(1).toInt() - 1);
+#else
+    Q_UNUSED(directory);
+    return name;
+#endif
+}
+
+bool SerialLink::OpenComm(const QString &name)
+{
+    closePort();
+    m_port->setPortName(resolvePortName(name, m_portDirectory));
+    if (!m_port->open(QIODevice::ReadWrite)) {
+        m_prompt.notice(QStringLiteral("Open Error"), QStringLiteral("Error opening serial port!"));
+        return false;
+    }
+    if (!applyLineSettings()) {
+        m_prompt.notice(QStringLiteral("Set Error"), QStringLiteral("Error setting serial port!"));
+        closePort();
+        return false;
+    }
+    return true;
+}
+
+bool SerialLink::applyLineSettings()
+{
+    return m_port->setBaudRate(m_iBaudrate) && m_port->setDataBits(QSerialPort::Data8)
+        && m_port->setParity(QSerialPort::NoParity) && m_port->setStopBits(QSerialPort::OneStop)
+        && m_port->setFlowControl(QSerialPort::NoFlowControl);
+}
+
+void SerialLink::closePort()
+{
+    if (m_port->isOpen())
+        m_port->close();
+}
+
+bool SerialLink::ReadComm(char *buffer, int count, int seconds)
+{
+    const qint64 limit = qint64(seconds) * 1000;
+    QElapsedTimer clock;
+    clock.start();
+    for (;;) {
+        const int queued = pollQueued();
+        // The time is checked before the queue: bytes that arrive after the
+        // limit do not count.
+        if (clock.elapsed() > limit)
+            return false;
+        if (queued >= count)
+            break;
+        waitForInput(limit + 1 - clock.elapsed());
+    }
+    readQueued(buffer, count);
+    return true;
+}
+
+bool SerialLink::WriteComm(const char *buffer, int count)
+{
+    if (writeOnce(buffer, count))
+        return true;
+    OpenComm(m_sCommName);
+    return writeOnce(buffer, count);
+}
+
+bool SerialLink::writeOnce(const char *buffer, int count)
+{
+    if (!isOpen())
+        return false;
+    const qint64 written = m_port->write(buffer, count);
+    if (written < 0)
+        return false;
+    m_lrc = quint32(written);
+    while (m_port->bytesToWrite() > 0) {
+        if (!m_port->waitForBytesWritten(writeTimeoutMs(count, m_iBaudrate)))
+            return false;
+    }
+    return true;
+}
+
+bool SerialLink::writeByte(char byte)
+{
+    return writeOnce(&byte, 1);
+}
+
+void SerialLink::purgeRx()
+{
+    if (isOpen())
+        m_port->clear(QSerialPort::Input);
+}
+
+int SerialLink::pollQueued()
+{
+    // A poll without a port counts as nothing queued.
+    if (!isOpen()) {
+        m_cs.cbInQue = 0;
+        return 0;
+    }
+    const QSerialPort::SerialPortError error = m_port->error();
+    m_dwError = error == QSerialPort::TimeoutError ? 0 : quint32(error);
+    m_port->clearError();
+    m_cs.cbInQue = quint32(m_port->bytesAvailable());
+    return int(m_cs.cbInQue);
+}
+
+int SerialLink::readQueued(char *buffer, int maxCount)
+{
+    const qint64 read = isOpen() ? m_port->read(buffer, maxCount) : 0;
+    m_nBytesRead = quint32(qMax<qint64>(read, 0));
+    return int(m_nBytesRead);
+}
+
+void SerialLink::waitForInput(qint64 timeoutMs)
+{
+    QEventLoop loop;
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    deadline.setTimerType(Qt::PreciseTimer);
+    connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    connect(m_port, &QSerialPort::readyRead, &loop, &QEventLoop::quit);
+    if (timeoutMs >= 0)
+        deadline.start(int(qMin<qint64>(timeoutMs, std::numeric_limits<int>::max())));
+    m_waits.append(&loop);
+    loop.exec();
+    m_waits.removeOne(&loop);
+}
+
+void SerialLink::wakeWait()
+{
+    if (!m_waits.isEmpty())
+        m_waits.last()->quit();
+}
+
+void SerialLink::pause(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+QStringList SerialLink::comBoxItems()
+{
+    QStringList items;
+    for (int n = 1; n <= 8; ++n)
+        items.append(QStringLiteral("COM%1").arg(n));
+    items.append(CloseItem);
+    return items;
+}
+
+std::optional<QString> SerialLink::ComboBox2Change(const QString &itemText)
+{
+    if (itemText == CloseItem) {
+        if (!isOpen())
+            return std::nullopt;
+        closePort();
+        m_sCommName = NoPortName;
+        return NoPortStatus;
+    }
+    m_sCommName = itemText;
+    return OpenComm(m_sCommName) ? m_sCommName : NoPortStatus;
+}
+
+bool SerialLink::claim()
+{
+    if (m_busy)
+        return false;
+    m_busy = true;
+    return true;
+}
+
+void SerialLink::release()
+{
+    m_busy = false;
+}
