@@ -1,0 +1,317 @@
+#include "RawPty.h"
+#include "support/ScriptedPrompt.h"
+#include "device/Frames.h"
+#include "device/SerialLink.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSerialPort>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+// The serial link over a real pseudo-terminal: the test plays the module on
+// the master end.
+class TestSerialLink : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void ptyOpensAsPort();
+    void comNameResolution_data();
+    void comNameResolution();
+    void comLinkInDirectoryOpens();
+    void unopenablePortTellsUser();
+    void badSettingsTellUser();
+    void portIsExclusive();
+    void closeAndReopen();
+    void closeWithoutPortChangesNothing();
+    void transferRateAppliesOnReopen();
+
+    void readLeavesExtraBytesQueued();
+    void readWakesWhenBytesArrive();
+    void readFailsAfterLimitWithPartialCount();
+    void readFailsWithoutPort();
+    void purgeDropsDriverBytes();
+
+    void framesGoOutByteExact_data();
+    void framesGoOutByteExact();
+    void writeReopensOnceAfterFailure();
+    void writeAfterCloseTellsUser();
+    void directByteWriteDoesNotRetry();
+
+private:
+    void openOnPty();
+
+    ScriptedPrompt m_prompt;
+    std::unique_ptr<RawPty> m_pty;
+    std::unique_ptr<SerialLink> m_link;
+    QTemporaryDir m_dir;
+};
+
+void TestSerialLink::init()
+{
+    m_prompt.clear();
+    m_pty = std::make_unique<RawPty>();
+    QVERIFY(m_pty->isOpen());
+    m_link = std::make_unique<SerialLink>(m_prompt);
+    m_link->setPortDirectory(m_dir.path());
+}
+
+void TestSerialLink::cleanup()
+{
+    m_link.reset();
+    m_pty.reset();
+    QFile::remove(m_dir.filePath(QStringLiteral("COM1")));
+    QFile::remove(m_dir.filePath(QStringLiteral("COM7")));
+}
+
+void TestSerialLink::openOnPty()
+{
+    QFile::link(m_pty->slavePath(), m_dir.filePath(QStringLiteral("COM1")));
+    QCOMPARE(m_link->ComboBox2Change(QStringLiteral("COM1")), QStringLiteral("COM1"));
+    QVERIFY(m_link->hComm() != nullptr);
+}
+
+void TestSerialLink::ptyOpensAsPort()
+{
+    QVERIFY(m_link->hComm() == nullptr);
+    QVERIFY(m_link->OpenComm(m_pty->slavePath()));
+    QVERIFY(m_link->hComm() != nullptr);
+    QCOMPARE(m_pty->baudrate(), 9600);
+    QVERIFY(m_pty->is8N1());
+    QCOMPARE(m_link->hComm()->flowControl(), QSerialPort::NoFlowControl);
+    QVERIFY(m_prompt.asked().isEmpty());
+}
+
+void TestSerialLink::comNameResolution_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("linkTarget"); // empty: no link in the directory
+    QTest::addColumn<QString>("expected");   // "<link>": the link's own path
+
+    QTest::newRow("COM3 without link") << "COM3" << QString() << "/dev/ttyS2";
+    QTest::newRow("COM12 without link") << "COM12" << QString() << "/dev/ttyS11";
+    QTest::newRow("link to a device") << "COM1" << "/dev/null" << "/dev/null";
+    QTest::newRow("dangling link") << "COM7" << "/nonexistent/tty" << "<link>";
+    QTest::newRow("NoPort") << "NoPort" << QString() << "NoPort";
+    QTest::newRow("full path") << "/dev/pts/5" << QString() << "/dev/pts/5";
+    QTest::newRow("COM0") << "COM0" << QString() << "COM0";
+    QTest::newRow("lower case") << "com1" << QString() << "com1";
+}
+
+void TestSerialLink::comNameResolution()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, linkTarget);
+    QFETCH(QString, expected);
+    const QString linkPath = QDir(m_dir.path()).filePath(name);
+    if (!linkTarget.isEmpty())
+        QVERIFY(QFile::link(linkTarget, linkPath));
+    QCOMPARE(SerialLink::resolvePortName(name, m_dir.path()),
+             expected == QLatin1String("<link>") ? linkPath : expected);
+}
+
+void TestSerialLink::comLinkInDirectoryOpens()
+{
+    openOnPty();
+    QCOMPARE(m_link->sCommName(), QStringLiteral("COM1"));
+    const QByteArray frame = Frames::esc();
+    QVERIFY(m_link->WriteComm(frame));
+    QCOMPARE(m_pty->readAll(), frame);
+}
+
+void TestSerialLink::unopenablePortTellsUser()
+{
+    QVERIFY(QFile::link(QStringLiteral("/nonexistent/tty"), m_dir.filePath(QStringLiteral("COM7"))));
+    QCOMPARE(m_link->ComboBox2Change(QStringLiteral("COM7")), QStringLiteral("No port"));
+    QCOMPARE(m_link->sCommName(), QStringLiteral("COM7"));
+    QVERIFY(m_link->hComm() == nullptr);
+    QCOMPARE(m_prompt.asked().size(), 1);
+    QCOMPARE(m_prompt.asked().first().title, QStringLiteral("Open Error"));
+    QCOMPARE(m_prompt.asked().first().text, QStringLiteral("Error opening serial port!"));
+}
+
+void TestSerialLink::badSettingsTellUser()
+{
+    m_link->setIBaudrate(0);
+    QVERIFY(!m_link->OpenComm(m_pty->slavePath()));
+    QVERIFY(m_link->hComm() == nullptr);
+    QCOMPARE(m_prompt.asked().size(), 1);
+    QCOMPARE(m_prompt.asked().first().title, QStringLiteral("Set Error"));
+    QCOMPARE(m_prompt.asked().first().text, QStringLiteral("Error setting serial port!"));
+    // The port was released: it opens again with good settings.
+    m_link->setIBaudrate(SerialLink::NormalBaudrate);
+    QVERIFY(m_link->OpenComm(m_pty->slavePath()));
+}
+
+void TestSerialLink::portIsExclusive()
+{
+    QVERIFY(m_link->OpenComm(m_pty->slavePath()));
+    SerialLink other(m_prompt);
+    QVERIFY(!other.OpenComm(m_pty->slavePath()));
+    QCOMPARE(m_prompt.texts(), QStringList{QStringLiteral("Error opening serial port!")});
+}
+
+void TestSerialLink::closeAndReopen()
+{
+    openOnPty();
+    QCOMPARE(m_link->ComboBox2Change(QStringLiteral("Close")), QStringLiteral("No port"));
+    QVERIFY(m_link->hComm() == nullptr);
+    QCOMPARE(m_link->sCommName(), QStringLiteral("NoPort"));
+    QCOMPARE(m_link->ComboBox2Change(QStringLiteral("COM1")), QStringLiteral("COM1"));
+    QVERIFY(m_link->WriteComm(QByteArrayLiteral("x")));
+    QCOMPARE(m_pty->readAll(), QByteArrayLiteral("x"));
+    QVERIFY(m_prompt.asked().isEmpty());
+}
+
+void TestSerialLink::closeWithoutPortChangesNothing()
+{
+    m_link->setSCommName(QStringLiteral("COM4"));
+    QCOMPARE(m_link->ComboBox2Change(QStringLiteral("Close")), std::nullopt);
+    QCOMPARE(m_link->sCommName(), QStringLiteral("COM4"));
+    QVERIFY(m_prompt.asked().isEmpty());
+}
+
+void TestSerialLink::transferRateAppliesOnReopen()
+{
+    openOnPty();
+    m_link->setIBaudrate(SerialLink::TransferBaudrate);
+    QCOMPARE(m_pty->baudrate(), 9600);
+    QVERIFY(m_link->OpenComm(m_link->sCommName()));
+    QCOMPARE(m_pty->baudrate(), 115200);
+    QCOMPARE(m_link->hComm()->baudRate(), 115200);
+}
+
+void TestSerialLink::readLeavesExtraBytesQueued()
+{
+    openOnPty();
+    m_pty->write(QByteArrayLiteral("abc"));
+    char first = 0;
+    QVERIFY(m_link->ReadComm(&first, 1, 1));
+    QCOMPARE(first, 'a');
+    QCOMPARE(m_link->nBytesRead(), 1u);
+    char rest[2] = {};
+    QVERIFY(m_link->ReadComm(rest, 2, 1));
+    QCOMPARE(QByteArray(rest, 2), QByteArrayLiteral("bc"));
+    QCOMPARE(m_link->pollQueued(), 0);
+}
+
+void TestSerialLink::readWakesWhenBytesArrive()
+{
+    openOnPty();
+    QTimer::singleShot(300, [this] { m_pty->write(QByteArrayLiteral("late")); });
+    char buffer[4] = {};
+    QVERIFY(m_link->ReadComm(buffer, 4, 3));
+    QCOMPARE(QByteArray(buffer, 4), QByteArrayLiteral("late"));
+}
+
+void TestSerialLink::readFailsAfterLimitWithPartialCount()
+{
+    openOnPty();
+    m_pty->write(QByteArray(511, 'x'));
+    QByteArray buffer(512, '\0');
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(!m_link->ReadComm(buffer.data(), 512, 1));
+    QVERIFY(clock.elapsed() > 1000);
+    QCOMPARE(buffer, QByteArray(512, '\0'));
+    QCOMPARE(m_link->cs().cbInQue, 511u);
+    // Nothing was taken from the queue.
+    m_pty->write(QByteArrayLiteral("y"));
+    QVERIFY(m_link->ReadComm(buffer.data(), 512, 1));
+    QCOMPARE(buffer, QByteArray(511, 'x') + 'y');
+}
+
+void TestSerialLink::readFailsWithoutPort()
+{
+    char byte = 0;
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(!m_link->ReadComm(&byte, 1, 1));
+    QVERIFY(clock.elapsed() > 1000);
+    QCOMPARE(m_link->cs().cbInQue, 0u);
+    QVERIFY(m_prompt.asked().isEmpty());
+}
+
+void TestSerialLink::purgeDropsDriverBytes()
+{
+    openOnPty();
+    m_pty->write(QByteArrayLiteral("old"));
+    SerialLink::pause(100);
+    QCOMPARE(m_link->pollQueued(), 3);
+    // These are still in the driver when the purge comes.
+    m_pty->write(QByteArrayLiteral("older"));
+    m_link->purgeRx();
+    SerialLink::pause(100);
+    QCOMPARE(m_link->pollQueued(), 0);
+    m_pty->write(QByteArrayLiteral("new"));
+    char buffer[3] = {};
+    QVERIFY(m_link->ReadComm(buffer, 3, 1));
+    QCOMPARE(QByteArray(buffer, 3), QByteArrayLiteral("new"));
+}
+
+void TestSerialLink::framesGoOutByteExact_data()
+{
+    QTest::addColumn<QByteArray>("frame");
+    QTest::addColumn<QByteArray>("bytes");
+
+    QTest::newRow("LEARN") << Frames::learn(3, 2, 1) << QByteArray::fromHex("e0034c4541524e0201303030ef");
+    QTest::newRow("LEARN time 0 rc5") << Frames::learn(15, 0, 2)
+                                      << QByteArray::fromHex("e00f4c4541524e0002303030ef");
+    QTest::newRow("ESC") << Frames::esc() << QByteArray::fromHex("e000455343ef");
+    QTest::newRow("SEND a5") << Frames::send(7, 0xA5) << QByteArray::fromHex("e0074300050a303030ef");
+    QTest::newRow("SEND ff") << Frames::send(0, 0xFF) << QByteArray::fromHex("e00043000f0f303030ef");
+    QTest::newRow("STOP") << Frames::stop(9) << QByteArray::fromHex("e0094300a0aa000000ef");
+    QTest::newRow("DOWNLOADALL") << Frames::downloadAll(1)
+                                 << QByteArray::fromHex("e001444f574e4c4f4144414c4cef");
+    QTest::newRow("UPLOADALL") << Frames::uploadAll(2) << QByteArray::fromHex("e00255504c4f4144414c4cef");
+}
+
+void TestSerialLink::framesGoOutByteExact()
+{
+    QFETCH(QByteArray, frame);
+    QFETCH(QByteArray, bytes);
+    QCOMPARE(frame.toHex(), bytes.toHex());
+    QVERIFY(m_link->OpenComm(m_pty->slavePath()));
+    QVERIFY(m_link->WriteComm(frame));
+    QCOMPARE(m_link->lrc(), quint32(bytes.size()));
+    QCOMPARE(m_pty->readAll().toHex(), bytes.toHex());
+}
+
+void TestSerialLink::writeReopensOnceAfterFailure()
+{
+    openOnPty();
+    m_link->closePort();
+    QVERIFY(m_link->WriteComm(QByteArrayLiteral("again")));
+    QVERIFY(m_link->hComm() != nullptr);
+    QCOMPARE(m_pty->readAll(), QByteArrayLiteral("again"));
+    QVERIFY(m_prompt.asked().isEmpty());
+}
+
+void TestSerialLink::writeAfterCloseTellsUser()
+{
+    openOnPty();
+    QVERIFY(m_link->ComboBox2Change(QStringLiteral("Close")).has_value());
+    QVERIFY(!m_link->WriteComm(Frames::esc()));
+    QCOMPARE(m_prompt.texts(), QStringList{QStringLiteral("Error opening serial port!")});
+    QCOMPARE(m_pty->readAll(200), QByteArray());
+}
+
+void TestSerialLink::directByteWriteDoesNotRetry()
+{
+    openOnPty();
+    QVERIFY(m_link->writeByte(Frames::Continue));
+    QCOMPARE(m_pty->readAll(), QByteArrayLiteral("U"));
+    m_link->closePort();
+    QVERIFY(!m_link->writeByte(Frames::Cancel));
+    QVERIFY(m_link->hComm() == nullptr);
+    QVERIFY(m_prompt.asked().isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestSerialLink)
+#include "tst_seriallink.moc"
