@@ -1,0 +1,104 @@
+#include "device/TfmProgress.h"
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTest>
+
+// The transfer progress dialog and its bProgress flag.
+class TestProgressDialog : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void layout();
+    void showSetsFlagAndResetsBar();
+    void closing_data();
+    void closing();
+    void barStopsAtFiveHundred_data();
+    void barStopsAtFiveHundred();
+};
+
+void TestProgressDialog::layout()
+{
+    TfmProgress dialog;
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("ZOQ"));
+    QVERIFY(dialog.windowFlags() & Qt::WindowStaysOnTopHint);
+    QVERIFY(dialog.windowFlags() & Qt::WindowCloseButtonHint);
+    QVERIFY(!(dialog.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+    QVERIFY(!dialog.isModal());
+    const QList<QPushButton *> buttons = dialog.findChildren<QPushButton *>();
+    QCOMPARE(buttons.size(), 1);
+    QCOMPARE(buttons.first()->text(), QStringLiteral("Cancel"));
+    const QProgressBar *bar = dialog.findChild<QProgressBar *>();
+    QVERIFY(bar != nullptr);
+    QCOMPARE(bar->minimum(), 0);
+    QCOMPARE(bar->maximum(), 500);
+    QVERIFY(dialog.findChild<QStatusBar *>() != nullptr);
+    dialog.setOperation(QStringLiteral("Downloading..."));
+    QStringList texts;
+    for (const QLabel *label : dialog.findChildren<QLabel *>())
+        texts.append(label->text());
+    texts.sort();
+    QCOMPARE(texts, (QStringList{QString(), QStringLiteral("Downloading...")}));
+}
+
+void TestProgressDialog::showSetsFlagAndResetsBar()
+{
+    TfmProgress dialog;
+    QVERIFY(!dialog.bProgress());
+    dialog.setPosition(40);
+    dialog.show();
+    QVERIFY(dialog.bProgress());
+    QCOMPARE(dialog.position(), 0);
+    // Shown without blocking: the caller goes on at once.
+    QVERIFY(dialog.isVisible());
+}
+
+void TestProgressDialog::closing_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("Cancel button") << "cancel";
+    QTest::newRow("close box") << "close";
+    QTest::newRow("Escape") << "escape";
+}
+
+void TestProgressDialog::closing()
+{
+    QFETCH(QString, how);
+    TfmProgress dialog;
+    dialog.show();
+    QVERIFY(dialog.bProgress());
+    if (how == QLatin1String("cancel"))
+        QTest::mouseClick(dialog.findChild<QPushButton *>(), Qt::LeftButton);
+    else if (how == QLatin1String("close"))
+        dialog.close();
+    else
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+    QVERIFY(!dialog.bProgress());
+    QVERIFY(!dialog.isVisible());
+}
+
+void TestProgressDialog::barStopsAtFiveHundred_data()
+{
+    QTest::addColumn<int>("slot");
+    QTest::addColumn<int>("position");
+    QTest::newRow("first") << 0 << 0;
+    QTest::newRow("middle") << 250 << 250;
+    QTest::newRow("500") << 500 << 500;
+    QTest::newRow("last") << 511 << 500;
+}
+
+void TestProgressDialog::barStopsAtFiveHundred()
+{
+    QFETCH(int, slot);
+    QFETCH(int, position);
+    TfmProgress dialog;
+    dialog.show();
+    dialog.setPosition(slot);
+    QCOMPARE(dialog.position(), position);
+}
+
+QTEST_MAIN(TestProgressDialog)
+#include "tst_progressdialog.moc"
