@@ -1,0 +1,112 @@
+#include "modsim/SimulatorOptions.h"
+
+#include <QCommandLineParser>
+
+#include <array>
+#include <optional>
+#include <utility>
+
+namespace {
+
+constexpr std::array<std::pair<SendReply, QLatin1StringView>, 5> SendReplies{{
+    {SendReply::Accept, QLatin1StringView("accept")},
+    {SendReply::Refuse, QLatin1StringView("refuse")},
+    {SendReply::Garbage, QLatin1StringView("garbage")},
+    {SendReply::TwoBytes, QLatin1StringView("two")},
+    {SendReply::Silence, QLatin1StringView("silence")},
+}};
+
+[[nodiscard]] std::optional<SendReply> sendReplyFromName(const QString &name)
+{
+    for (const auto &[reply, text] : SendReplies) {
+        if (name.compare(text, Qt::CaseInsensitive) == 0)
+            return reply;
+    }
+    return std::nullopt;
+}
+
+// A whole number in [low, high]; decimal, or hexadecimal with 0x.
+[[nodiscard]] std::optional<int> number(const QString &text, int low, int high)
+{
+    bool ok = false;
+    const int value = text.toInt(&ok, 0);
+    if (!ok || value < low || value > high)
+        return std::nullopt;
+    return value;
+}
+
+} // namespace
+
+bool SimulatorOptions::parse(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Stands in for the IR learning module on a pseudo-terminal. Prints the terminal's path, "
+        "logs every frame and what the module does, and runs until SIGINT or SIGTERM."));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption link(QStringLiteral("link"), QStringLiteral("Symbolic link to the terminal, e.g. build/bin/COM1."), QStringLiteral("path"));
+    const QCommandLineOption eeprom(QStringLiteral("eeprom"), QStringLiteral("EEPROM image file (262,144 bytes; created erased when missing). Default: in memory."), QStringLiteral("file"));
+    const QCommandLineOption id(QStringLiteral("id"), QStringLiteral("Module ID, 0-15."), QStringLiteral("n"), QStringLiteral("0"));
+    const QCommandLineOption protocol(QStringLiteral("protocol"), QStringLiteral("Key protocol: nec, sony, rc5 or rc6."), QStringLiteral("name"), QStringLiteral("nec"));
+    const QCommandLineOption address(QStringLiteral("address"), QStringLiteral("Key address."), QStringLiteral("n"), QString::number(IrKey().address));
+    const QCommandLineOption command(QStringLiteral("command"), QStringLiteral("Key command."), QStringLiteral("n"), QString::number(IrKey().command));
+    const QCommandLineOption captureDelay(QStringLiteral("capture-delay"), QStringLiteral("Milliseconds from the LEARN acknowledgement to the capture."), QStringLiteral("ms"), QString::number(SimulatorSettings().captureDelayMs));
+    const QCommandLineOption paced(QStringLiteral("paced"), QStringLiteral("Pace bytes at wire time (10 bits per byte at the line's rate)."));
+    const QCommandLineOption noLearnAck(QStringLiteral("no-learn-ack"), QStringLiteral("Fault: no acknowledgement (and no capture) after LEARN."));
+    const QCommandLineOption sendReply(QStringLiteral("send-reply"), QStringLiteral("Reply to SEND: accept ('A'), refuse ('B'), garbage, two (two bytes) or silence."), QStringLiteral("reply"), QStringLiteral("accept"));
+    const QCommandLineOption silentSlot(QStringLiteral("silent-slot"), QStringLiteral("Fault: fall silent at this slot of a download or upload."), QStringLiteral("n"));
+    const QCommandLineOption halfSlot(QStringLiteral("half-slot"), QStringLiteral("Fault: with --silent-slot, fall silent after the first half of the slot."));
+    const QCommandLineOption captureExtra(QStringLiteral("capture-extra"), QStringLiteral("Fault: send this many extra bytes after each capture."), QStringLiteral("n"), QStringLiteral("0"));
+    parser.addOptions({link, eeprom, id, protocol, address, command, captureDelay, paced, noLearnAck,
+                       sendReply, silentSlot, halfSlot, captureExtra});
+    m_helpText = parser.helpText();
+
+    if (!parser.parse(arguments)) {
+        m_error = parser.errorText();
+        return false;
+    }
+    m_help = parser.isSet(help);
+    if (!parser.positionalArguments().isEmpty()) {
+        m_error = QStringLiteral("unexpected argument %1").arg(parser.positionalArguments().first());
+        return false;
+    }
+
+    const auto bad = [this](const QCommandLineOption &option, const QString &value) {
+        m_error = QStringLiteral("bad value for --%1: %2").arg(option.names().first(), value);
+        return false;
+    };
+    const auto read = [&](const QCommandLineOption &option, int low, int high, int *target) {
+        const std::optional<int> value = number(parser.value(option), low, high);
+        if (!value)
+            return bad(option, parser.value(option));
+        *target = *value;
+        return true;
+    };
+
+    SimulatorSettings settings;
+    int keyAddress = 0;
+    int keyCommand = 0;
+    if (!read(id, 0, 15, &settings.moduleId) || !read(address, 0, 0xFFFF, &keyAddress)
+        || !read(command, 0, 0xFF, &keyCommand) || !read(captureDelay, 0, 3'600'000, &settings.captureDelayMs)
+        || !read(captureExtra, 0, 4096, &settings.faults.captureExtraBytes))
+        return false;
+    if (parser.isSet(silentSlot) && !read(silentSlot, 0, 511, &settings.faults.silentAtSlot))
+        return false;
+
+    const std::optional<IrProtocol> keyProtocol = irProtocolFromName(parser.value(protocol));
+    if (!keyProtocol)
+        return bad(protocol, parser.value(protocol));
+    const std::optional<SendReply> reply = sendReplyFromName(parser.value(sendReply));
+    if (!reply)
+        return bad(sendReply, parser.value(sendReply));
+
+    settings.key = {*keyProtocol, quint16(keyAddress), quint16(keyCommand)};
+    settings.paced = parser.isSet(paced);
+    settings.faults.noLearnAck = parser.isSet(noLearnAck);
+    settings.faults.sendReply = *reply;
+    settings.faults.silentAfterHalfSlot = parser.isSet(halfSlot);
+    m_settings = settings;
+    m_linkPath = parser.value(link);
+    m_eepromPath = parser.value(eeprom);
+    return true;
+}
