@@ -1,0 +1,131 @@
+#include "device/EepromTransfer.h"
+#include "device/LearnHost.h"
+#include "device/LearnRun.h"
+#include "device/SendExchange.h"
+#include "device/SerialLink.h"
+#include "support/ScriptedPrompt.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QSerialPort>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// Learns into one row and keeps the block.
+class OneRowHost final : public LearnHost
+{
+public:
+    void detachAfterScroll() override {}
+    void attachAfterScroll() override {}
+    QList<int> selectedRows() override { return {1}; }
+    void makeCurrent(int) override {}
+    QString currentFunction() override { return QStringLiteral("Mute"); }
+    void storeBlock(const TIRDataBlock &block) override { m_block = block; }
+    void drawWave(bool) override {}
+    void scrollWaveToStart() override {}
+    void setCapturing(bool) override {}
+
+    TIRDataBlock m_block;
+};
+
+} // namespace
+
+// The program's exchanges against zoq-modsim running as a process of its own,
+// reached through the COM1 link it makes.
+class TestModuleProcess : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void learnAndSend();
+    void downloadThenUpload();
+
+private:
+    QTemporaryDir m_dir;
+    QProcess m_module;
+    ScriptedPrompt m_prompt;
+    std::unique_ptr<SerialLink> m_link;
+};
+
+void TestModuleProcess::initTestCase()
+{
+    const QString link = m_dir.filePath(QStringLiteral("COM1"));
+    m_module.start(QStringLiteral(ZOQ_MODSIM_PROGRAM),
+                   {QStringLiteral("--link"), link, QStringLiteral("--eeprom"), m_dir.filePath(QStringLiteral("eeprom.bin")),
+                    QStringLiteral("--capture-delay"), QStringLiteral("100"), QStringLiteral("--id"), QStringLiteral("2")});
+    QVERIFY(m_module.waitForStarted());
+    QTRY_VERIFY(QFileInfo(link).isSymLink());
+    m_link = std::make_unique<SerialLink>(m_prompt);
+    m_link->setPortDirectory(m_dir.path());
+    QCOMPARE(m_link->ComboBox2Change(QStringLiteral("COM1")), QStringLiteral("COM1"));
+}
+
+void TestModuleProcess::cleanupTestCase()
+{
+    m_link.reset();
+    m_module.terminate();
+    QVERIFY(m_module.waitForFinished());
+    QVERIFY(!QFileInfo(m_dir.filePath(QStringLiteral("COM1"))).exists());
+}
+
+void TestModuleProcess::learnAndSend()
+{
+    OneRowHost host;
+    LearnRun learn(*m_link, m_prompt, host);
+    learn.IRLearnExecute({2, 1, 1});
+    QVERIFY(host.m_block.isValid());
+    QCOMPARE(host.m_block.name(), QStringLiteral("Mute"));
+
+    SendExchange send(*m_link, m_prompt);
+    QVERIFY(send.IRSendRow(host.m_block.toByteArray(), 2, 0x81));
+    SerialLink::pause(SendExchange::ReplyDelayMs);
+    send.IRStopExecute(2);
+    char reply[SendExchange::StopReplySize];
+    QVERIFY(m_link->ReadComm(reply, SendExchange::StopReplySize, SendExchange::StopReplySeconds));
+    QVERIFY(m_prompt.asked().isEmpty());
+}
+
+void TestModuleProcess::downloadThenUpload()
+{
+    QList<QByteArray> blocks;
+    QByteArray image;
+    for (int slot = 0; slot < EepromTransfer::SlotCount; ++slot) {
+        QByteArray block(512, '\0');
+        QRandomGenerator random{quint32(slot)};
+        for (char &byte : block)
+            byte = char(random.bounded(256));
+        block[255] = '\0';
+        blocks.append(block);
+        image += block;
+    }
+    QMap<int, QByteArray> uploaded;
+    bool running = true;
+    EepromTransfer::Callbacks callbacks;
+    callbacks.slotSource = [&](int slot) { return blocks.value(slot); };
+    callbacks.slotSink = [&](int slot, const QByteArray &block) { uploaded.insert(slot, block); };
+    callbacks.progress = [](int) {};
+    callbacks.stillRunning = [&] { return running; };
+    callbacks.begin = [](const QString &) {};
+    callbacks.end = [] {};
+    m_prompt.clear();
+    m_prompt.queueAnswer(Prompt::Answer::Yes);
+    m_prompt.queueAnswer(Prompt::Answer::Yes);
+
+    QCOMPARE(EepromTransfer::DownloadExecute(*m_link, m_prompt, 2, callbacks), EepromTransfer::Outcome::Completed);
+    QFile eeprom(m_dir.filePath(QStringLiteral("eeprom.bin")));
+    QVERIFY(eeprom.open(QIODevice::ReadOnly));
+    QTRY_VERIFY(eeprom.seek(0) && eeprom.readAll() == image);
+    QCOMPARE(EepromTransfer::UploadExecute(*m_link, m_prompt, 2, callbacks), EepromTransfer::Outcome::Completed);
+    QCOMPARE(uploaded.values(), blocks);
+    QCOMPARE(m_prompt.texts().filter(QStringLiteral("completed.")).size(), 2);
+    QCOMPARE(m_link->hComm()->baudRate(), SerialLink::NormalBaudrate);
+}
+
+QTEST_GUILESS_MAIN(TestModuleProcess)
+#include "tst_moduleprocess.moc"
