@@ -1,1 +1,0 @@
-// Widgets of the IR signal subsystem are added beside this file.
