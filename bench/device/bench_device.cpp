@@ -1,0 +1,232 @@
+// Figures of the device link: CPU used while the program waits on the line,
+// the SEND round trip, and the EEPROM transfers against the module simulator,
+// first with an instant line and then at real 115200 baud wire time.
+// Usage: bench_device [runs]   (default 3; medians are printed)
+
+#include "app/Prompt.h"
+#include "device/EepromTransfer.h"
+#include "device/LearnHost.h"
+#include "device/LearnRun.h"
+#include "device/SendExchange.h"
+#include "device/SerialLink.h"
+#include "modsim/ModuleSimulator.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <algorithm>
+#include <memory>
+#include <sys/resource.h>
+
+namespace {
+
+QTextStream out(stdout);
+
+// Says Yes to the transfer questions and prints any notice.
+class BenchPrompt final : public Prompt
+{
+public:
+    void notice(const QString &title, const QString &text) override { out << "  [" << title << "] " << text << Qt::endl; }
+    bool askYesNo(const QString &, const QString &) override { return true; }
+    Answer askYesNoCancel(const QString &, const QString &) override { return Answer::Yes; }
+    QString openFileName(const QString &) override { return {}; }
+    QString saveFileName(const QString &, const QString &) override { return {}; }
+};
+
+class OneRowHost final : public LearnHost
+{
+public:
+    void detachAfterScroll() override {}
+    void attachAfterScroll() override {}
+    QList<int> selectedRows() override { return {1}; }
+    void makeCurrent(int) override {}
+    QString currentFunction() override { return QStringLiteral("Bench"); }
+    void storeBlock(const TIRDataBlock &) override {}
+    void drawWave(bool) override {}
+    void scrollWaveToStart() override {}
+    void setCapturing(bool) override {}
+};
+
+// CPU seconds of the calling thread (the program's thread) and of the process.
+double cpuSeconds(int who)
+{
+    rusage usage{};
+    getrusage(who, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+        + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+double median(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const qsizetype n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+// Wall time and CPU time of the program's thread for one call.
+struct Measure
+{
+    double wallMs = 0;
+    double cpuMs = 0;
+};
+
+template<typename F>
+Measure measure(F &&work)
+{
+    QElapsedTimer clock;
+    const double cpu = cpuSeconds(RUSAGE_THREAD);
+    clock.start();
+    work();
+    return {double(clock.nsecsElapsed()) / 1e6, (cpuSeconds(RUSAGE_THREAD) - cpu) * 1000};
+}
+
+// A simulator in its own thread behind "<dir>/<name>", and the link opened on it.
+struct Bench
+{
+    Bench(const QString &directory, const QString &name, const SimulatorSettings &settings)
+        : link(prompt)
+    {
+        simulator.setSettings(settings);
+        if (!simulator.startInThread(directory + QLatin1Char('/') + name))
+            qFatal("simulator: %s", qPrintable(simulator.errorString()));
+        link.setPortDirectory(directory);
+        link.ComboBox2Change(name);
+    }
+
+    BenchPrompt prompt;
+    ModuleSimulator simulator;
+    SerialLink link;
+};
+
+Measure medianOf(const QList<Measure> &runs)
+{
+    QList<double> wall;
+    QList<double> cpu;
+    for (const Measure &m : runs) {
+        wall.append(m.wallMs);
+        cpu.append(m.cpuMs);
+    }
+    return {median(wall), median(cpu)};
+}
+
+void report(const char *what, const QList<Measure> &runs, double budgetPercent = -1)
+{
+    const Measure m = medianOf(runs);
+    out << QStringLiteral("%1: wall %2 ms, CPU of the program %3 ms")
+               .arg(QLatin1String(what))
+               .arg(m.wallMs, 0, 'f', 1)
+               .arg(m.cpuMs, 0, 'f', 2);
+    if (budgetPercent >= 0) {
+        const double share = 100 * m.cpuMs / m.wallMs;
+        out << QStringLiteral(" = %1 % of one core").arg(share, 0, 'f', 3)
+            << (share < budgetPercent ? " [within " : " [OVER ") << budgetPercent << " %]";
+    }
+    out << Qt::endl;
+}
+
+void waits(const QString &directory, int runs)
+{
+    SimulatorSettings settings;
+    settings.captureDelayMs = 10'000;
+    Bench bench(directory, QStringLiteral("COM1"), settings);
+    QList<Measure> timeouts;
+    for (int i = 0; i < runs; ++i) {
+        char byte = 0;
+        timeouts.append(measure([&] { (void)bench.link.ReadComm(&byte, 1, 3); }));
+    }
+    report("ReadComm 3 s time-out", timeouts, 2);
+
+    OneRowHost host;
+    LearnRun learn(bench.link, bench.prompt, host);
+    QList<Measure> captures;
+    for (int i = 0; i < runs; ++i)
+        captures.append(measure([&] { learn.IRLearnExecute({0, 1, 1}); }));
+    report("learn with a 10 s capture wait (and the 1.2 s pause)", captures, 2);
+}
+
+void sendRoundTrip(const QString &directory, int runs)
+{
+    Bench bench(directory, QStringLiteral("COM2"), {});
+    SendExchange send(bench.link, bench.prompt);
+    QByteArray block(512, '\0');
+    block[0] = 'r';
+    QList<Measure> sends;
+    QList<Measure> stops;
+    for (int i = 0; i < 20 * runs; ++i) {
+        sends.append(measure([&] { send.IRSendRow(block, 0, 0xFF); }));
+        stops.append(measure([&] {
+            send.IRStopExecute(0);
+            char reply[SendExchange::StopReplySize];
+            (void)bench.link.ReadComm(reply, SendExchange::StopReplySize, SendExchange::StopReplySeconds);
+        }));
+    }
+    report("SEND round trip (frame, 50 ms reply pause, 'A', 331-byte block)", sends);
+    report("STOP round trip (frame, 4-byte reply)", stops);
+}
+
+EepromTransfer::Callbacks transferCallbacks(const QByteArray &image)
+{
+    EepromTransfer::Callbacks c;
+    c.slotSource = [&image](int slot) { return image.mid(slot * 512, 512); };
+    c.slotSink = [](int, const QByteArray &) {};
+    c.progress = [](int) {};
+    c.stillRunning = [] { return true; };
+    c.begin = [](const QString &) {};
+    c.end = [] {};
+    return c;
+}
+
+void transfers(const QString &directory, int runs, bool paced)
+{
+    SimulatorSettings settings;
+    settings.paced = paced;
+    Bench bench(directory, QStringLiteral("COM3"), settings);
+    const QByteArray image(EepromTransfer::SlotCount * 512, 'x');
+    const EepromTransfer::Callbacks callbacks = transferCallbacks(image);
+    QList<Measure> downloads;
+    QList<Measure> uploads;
+    for (int i = 0; i < runs; ++i) {
+        downloads.append(measure([&] { EepromTransfer::DownloadExecute(bench.link, bench.prompt, 0, callbacks); }));
+        uploads.append(measure([&] { EepromTransfer::UploadExecute(bench.link, bench.prompt, 0, callbacks); }));
+    }
+    const char *line = paced ? "115200 baud wire time" : "instant line";
+    for (const auto &[name, list] : {std::pair{"download", downloads}, std::pair{"upload", uploads}}) {
+        const Measure m = medianOf(list);
+        out << QStringLiteral("%1 of 512 slots, %2: total %3 ms, per slot %4 ms wall, %5 ms CPU of the program")
+                   .arg(QLatin1String(name), QLatin1String(line))
+                   .arg(m.wallMs, 0, 'f', 1)
+                   .arg(m.wallMs / 512, 0, 'f', 4)
+                   .arg(m.cpuMs / 512, 0, 'f', 4)
+            << Qt::endl;
+        if (paced) {
+            // Bytes on the line, 10 bits each: the command at 9600, then per slot
+            // 512 data bytes, the answers and the 'U' at 115200.
+            const bool download = QLatin1String(name) == QLatin1String("download");
+            const double commandMs = (download ? 14 : 12) * 10 * 1000.0 / 9600;
+            const double slotBytes = download ? 512 + 2 + 1 : 512 + 1;
+            const double bulkMs = (EepromTransfer::SlotCount * slotBytes + (download ? 0 : 1)) * 10 * 1000.0 / 115200;
+            const double limit = commandMs + bulkMs;
+            out << QStringLiteral("  wire-time limit %1 ms; total is %2 % above it")
+                       .arg(limit, 0, 'f', 1)
+                       .arg(100 * (m.wallMs - limit) / limit, 0, 'f', 2)
+                << Qt::endl;
+        }
+    }
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const int runs = argc > 1 ? std::max(1, QByteArray(argv[1]).toInt()) : 3;
+    QTemporaryDir directory;
+    out << "bench_device: medians of " << runs << " runs" << Qt::endl;
+    waits(directory.path(), runs);
+    sendRoundTrip(directory.path(), runs);
+    transfers(directory.path(), runs, false);
+    transfers(directory.path(), runs, true);
+    return 0;
+}
