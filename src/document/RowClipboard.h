@@ -33,13 +33,9 @@ public:
     QList<int> pasteRows(CodeTable &table) const;
 
     [[nodiscard]] bool canPaste() const { return ClipCount != 0; }
-    [[nodiscard]] int clipCount() const { return ClipCount; }
-    [[nodiscard]] const QString &clipFunction(int i) const { return ClipFunction.at(i); }
-    [[nodiscard]] const QString &clipRemark(int i) const { return ClipRemark.at(i); }
-    [[nodiscard]] const TIRDataBlock &clipBlock(int i) const { return ClipBlock.at(i); }
 
-private:
-    // Entries at and beyond ClipCount are left from earlier copies and never read.
+    // Set only by copyRows(). Entries at and beyond ClipCount are left from
+    // earlier copies and never read.
     int ClipCount = 0;
     QList<QString> ClipFunction;
     QList<QString> ClipRemark;
