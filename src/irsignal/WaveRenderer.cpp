@@ -184,14 +184,22 @@ void WaveRenderer::lineTo(int x, int y)
 
 void WaveRenderer::plotLine(QImage &image, int x0, int y0, int x1, int y1, QRgb color)
 {
+    // The waveform is all level and upright lines: fill those as spans.
+    if (y0 == y1 || x0 == x1) {
+        const int left = x0 <= x1 ? x0 : x1 + 1;
+        const int top = y0 <= y1 ? y0 : y1 + 1;
+        const int width = y0 == y1 ? std::abs(x1 - x0) : 1;
+        const int height = x0 == x1 ? std::abs(y1 - y0) : 1;
+        fillRect(image, left, top, width, height, color);
+        return;
+    }
     const int dx = x1 - x0;
     const int dy = y1 - y0;
     const int steps = std::max(std::abs(dx), std::abs(dy));
     for (int i = 0; i < steps; ++i) {
         const int x = x0 + qRound(double(dx) * i / steps);
         const int y = y0 + qRound(double(dy) * i / steps);
-        if (x >= 0 && x < image.width() && y >= 0 && y < image.height())
-            reinterpret_cast<QRgb *>(image.scanLine(y))[x] = color;
+        fillRect(image, x, y, 1, 1, color);
     }
 }
 
