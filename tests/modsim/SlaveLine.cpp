@@ -84,8 +84,7 @@ QByteArray SlaveLine::read(int count, int timeoutMs)
 
 QByteArray SlaveLine::readUntilQuiet(int quietMs)
 {
-    while (waitForBytes(quietMs)) {
-    }
+    while (waitForBytes(quietMs)) { }
     return std::exchange(m_pending, {});
 }
 

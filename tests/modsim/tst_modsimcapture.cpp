@@ -108,7 +108,8 @@ std::optional<QList<bool>> halves(const QList<IrSymbol> &s, int unitUs)
 }
 
 // Manchester bits of 2 units each from position at; oneIsMarkFirst per protocol.
-std::optional<quint32> biphase(const QList<bool> &levels, qsizetype at, int count, bool oneIsMarkFirst, int width = 1)
+std::optional<quint32> biphase(const QList<bool> &levels, qsizetype at, int count, bool oneIsMarkFirst,
+                               int width = 1)
 {
     quint32 bits = 0;
     for (int i = 0; i < count; ++i, at += 2 * width) {
@@ -182,22 +183,30 @@ void pushAll(FrameReader &reader, const QByteArray &bytes)
 
 QByteArray learnFrame()
 {
-    return QByteArray("\xE0\x01LEARN\x01\x02" "000\xEF");
+    return QByteArray("\xE0\x01LEARN\x01\x02"
+                      "000\xEF");
 }
 
 QByteArray sendFrame()
 {
-    return QByteArray("\xE0\x01" "C\x00\x05\x0A" "000\xEF", 10);
+    return QByteArray("\xE0\x01"
+                      "C\x00\x05\x0A"
+                      "000\xEF",
+                      10);
 }
 
 QByteArray stopFrame()
 {
-    return QByteArray("\xE0\x01" "C\x00\xA0\xAA\x00\x00\x00\xEF", 10);
+    return QByteArray("\xE0\x01"
+                      "C\x00\xA0\xAA\x00\x00\x00\xEF",
+                      10);
 }
 
 QByteArray escFrame()
 {
-    return QByteArray("\xE0\x00" "ESC\xEF", 6);
+    return QByteArray("\xE0\x00"
+                      "ESC\xEF",
+                      6);
 }
 
 } // namespace
@@ -237,15 +246,24 @@ void TestModuleSimulatorCapture::keyDecodesToProtocolTiming_data()
     QTest::addColumn<int>("periodUs");
     QTest::addColumn<KeyCode>("expected");
 
-    QTest::newRow("NEC") << IrProtocol::Nec << 0x04 << 0x08 << false << 38000 << 108000 << KeyCode{0x04, 0x08};
-    QTest::newRow("NEC all ones") << IrProtocol::Nec << 0xFF << 0xFF << false << 38000 << 108000 << KeyCode{0xFF, 0xFF};
-    QTest::newRow("Sony") << IrProtocol::Sony << 0x01 << 0x15 << false << 40000 << 45000 << KeyCode{0x01, 0x15};
-    QTest::newRow("Sony all ones") << IrProtocol::Sony << 0x1F << 0x7F << false << 40000 << 45000 << KeyCode{0x1F, 0x7F};
-    QTest::newRow("RC5") << IrProtocol::Rc5 << 0x05 << 0x35 << false << 36000 << 113792 << KeyCode{0x05, 0x35, 0};
-    QTest::newRow("RC5 toggled") << IrProtocol::Rc5 << 0x05 << 0x35 << true << 36000 << 113792 << KeyCode{0x05, 0x35, 1};
-    QTest::newRow("RC5 extended command") << IrProtocol::Rc5 << 0x1F << 0x7F << true << 36000 << 113792 << KeyCode{0x1F, 0x7F, 1};
-    QTest::newRow("RC6") << IrProtocol::Rc6 << 0x00 << 0x0C << false << 36000 << 106560 << KeyCode{0x00, 0x0C, 0};
-    QTest::newRow("RC6 toggled") << IrProtocol::Rc6 << 0xA5 << 0x5A << true << 36000 << 106560 << KeyCode{0xA5, 0x5A, 1};
+    QTest::newRow("NEC") << IrProtocol::Nec << 0x04 << 0x08 << false << 38000 << 108000
+                         << KeyCode{0x04, 0x08};
+    QTest::newRow("NEC all ones") << IrProtocol::Nec << 0xFF << 0xFF << false << 38000 << 108000
+                                  << KeyCode{0xFF, 0xFF};
+    QTest::newRow("Sony") << IrProtocol::Sony << 0x01 << 0x15 << false << 40000 << 45000
+                          << KeyCode{0x01, 0x15};
+    QTest::newRow("Sony all ones") << IrProtocol::Sony << 0x1F << 0x7F << false << 40000 << 45000
+                                   << KeyCode{0x1F, 0x7F};
+    QTest::newRow("RC5") << IrProtocol::Rc5 << 0x05 << 0x35 << false << 36000 << 113792
+                         << KeyCode{0x05, 0x35, 0};
+    QTest::newRow("RC5 toggled") << IrProtocol::Rc5 << 0x05 << 0x35 << true << 36000 << 113792
+                                 << KeyCode{0x05, 0x35, 1};
+    QTest::newRow("RC5 extended command")
+        << IrProtocol::Rc5 << 0x1F << 0x7F << true << 36000 << 113792 << KeyCode{0x1F, 0x7F, 1};
+    QTest::newRow("RC6") << IrProtocol::Rc6 << 0x00 << 0x0C << false << 36000 << 106560
+                         << KeyCode{0x00, 0x0C, 0};
+    QTest::newRow("RC6 toggled") << IrProtocol::Rc6 << 0xA5 << 0x5A << true << 36000 << 106560
+                                 << KeyCode{0xA5, 0x5A, 1};
 }
 
 void TestModuleSimulatorCapture::keyDecodesToProtocolTiming()
@@ -258,7 +276,8 @@ void TestModuleSimulatorCapture::keyDecodesToProtocolTiming()
     QFETCH(int, periodUs);
     QFETCH(KeyCode, expected);
 
-    const QByteArray capture = CaptureEncoder::encode(irKeyCapture({protocol, quint16(address), quint16(command)}, toggle));
+    const QByteArray capture = CaptureEncoder::encode(
+        irKeyCapture({protocol, quint16(address), quint16(command)}, toggle));
     QCOMPARE(capture.size(), 331);
     QCOMPARE(capture.at(0), 'r');
     const Decoded decoded = decode(capture);
@@ -359,15 +378,23 @@ void TestModuleSimulatorCapture::frameReader_data()
     QTest::addColumn<int>("discarded");
 
     QTest::newRow("every kind") << learnFrame() + escFrame() + sendFrame() + stopFrame()
-                                        + QByteArray("\xE0\x01" "DOWNLOADALL\xEF") + QByteArray("\xE0\x01" "UPLOADALL\xEF")
-                                << QList{FrameKind::Learn, FrameKind::Escape, FrameKind::Send, FrameKind::Stop,
-                                         FrameKind::DownloadAll, FrameKind::UploadAll}
+                                       + QByteArray("\xE0\x01"
+                                                    "DOWNLOADALL\xEF")
+                                       + QByteArray("\xE0\x01"
+                                                    "UPLOADALL\xEF")
+                                << QList{FrameKind::Learn, FrameKind::Escape,      FrameKind::Send,
+                                         FrameKind::Stop,  FrameKind::DownloadAll, FrameKind::UploadAll}
                                 << 0;
     QTest::newRow("noise first") << QByteArray("\x00\x41zz", 4) + escFrame() << QList{FrameKind::Escape} << 4;
-    QTest::newRow("cut short by the next frame") << learnFrame().first(5) + learnFrame() << QList{FrameKind::Learn} << 5;
+    QTest::newRow("cut short by the next frame")
+        << learnFrame().first(5) + learnFrame() << QList{FrameKind::Learn} << 5;
     QTest::newRow("bad end byte") << sendFrame().first(9) + "X" + stopFrame() << QList{FrameKind::Stop} << 10;
-    QTest::newRow("unknown command") << QByteArray("\xE0\x00Q", 3) + escFrame() << QList{FrameKind::Escape} << 3;
-    QTest::newRow("frame inside a broken one") << QByteArray("\xE0\x00" "C", 3) + escFrame() + "x"
+    QTest::newRow("unknown command") << QByteArray("\xE0\x00Q", 3) + escFrame() << QList{FrameKind::Escape}
+                                     << 3;
+    QTest::newRow("frame inside a broken one") << QByteArray("\xE0\x00"
+                                                             "C",
+                                                             3)
+                                                      + escFrame() + "x"
                                                << QList{FrameKind::Escape} << 4;
 }
 

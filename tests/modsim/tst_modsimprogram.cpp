@@ -35,11 +35,17 @@ void TestModuleSimulatorProgram::badOptionsRefused_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("mentioned");
 
-    QTest::newRow("ID above 15") << QStringList{QStringLiteral("--id"), QStringLiteral("16")} << QStringLiteral("--id");
-    QTest::newRow("unknown protocol") << QStringList{QStringLiteral("--protocol"), QStringLiteral("jvc")} << QStringLiteral("jvc");
-    QTest::newRow("unknown SEND reply") << QStringList{QStringLiteral("--send-reply"), QStringLiteral("maybe")} << QStringLiteral("maybe");
-    QTest::newRow("slot beyond the EEPROM") << QStringList{QStringLiteral("--silent-slot"), QStringLiteral("512")} << QStringLiteral("--silent-slot");
-    QTest::newRow("negative delay") << QStringList{QStringLiteral("--capture-delay"), QStringLiteral("-1")} << QStringLiteral("--capture-delay");
+    QTest::newRow("ID above 15") << QStringList{QStringLiteral("--id"), QStringLiteral("16")}
+                                 << QStringLiteral("--id");
+    QTest::newRow("unknown protocol")
+        << QStringList{QStringLiteral("--protocol"), QStringLiteral("jvc")} << QStringLiteral("jvc");
+    QTest::newRow("unknown SEND reply")
+        << QStringList{QStringLiteral("--send-reply"), QStringLiteral("maybe")} << QStringLiteral("maybe");
+    QTest::newRow("slot beyond the EEPROM")
+        << QStringList{QStringLiteral("--silent-slot"), QStringLiteral("512")}
+        << QStringLiteral("--silent-slot");
+    QTest::newRow("negative delay") << QStringList{QStringLiteral("--capture-delay"), QStringLiteral("-1")}
+                                    << QStringLiteral("--capture-delay");
     QTest::newRow("unknown option") << QStringList{QStringLiteral("--colour")} << QStringLiteral("colour");
     QTest::newRow("stray argument") << QStringList{QStringLiteral("COM1")} << QStringLiteral("COM1");
 }
@@ -53,7 +59,8 @@ void TestModuleSimulatorProgram::badOptionsRefused()
     QVERIFY(process.waitForFinished());
     QCOMPARE(process.exitCode(), 2);
     const QString error = QString::fromLocal8Bit(process.readAllStandardError());
-    QVERIFY2(error.startsWith(QStringLiteral("zoq-modsim: ")) && error.contains(mentioned), qPrintable(error));
+    QVERIFY2(error.startsWith(QStringLiteral("zoq-modsim: ")) && error.contains(mentioned),
+             qPrintable(error));
 }
 
 void TestModuleSimulatorProgram::helpPrintsOptions()
@@ -63,8 +70,9 @@ void TestModuleSimulatorProgram::helpPrintsOptions()
     QVERIFY(process.waitForFinished());
     QCOMPARE(process.exitCode(), 0);
     const QString help = QString::fromLocal8Bit(process.readAllStandardOutput());
-    for (const char *option : {"--link", "--eeprom", "--id", "--protocol", "--capture-delay", "--paced",
-                               "--no-learn-ack", "--send-reply", "--silent-slot", "--half-slot", "--capture-extra"})
+    for (const char *option :
+         {"--link", "--eeprom", "--id", "--protocol", "--capture-delay", "--paced", "--no-learn-ack",
+          "--send-reply", "--silent-slot", "--half-slot", "--capture-extra"})
         QVERIFY2(help.contains(QLatin1String(option)), option);
 }
 
@@ -80,19 +88,25 @@ void TestModuleSimulatorProgram::servesLineUntilTerminated()
                              QStringLiteral("--send-reply"), QStringLiteral("refuse")});
     QVERIFY(process.waitForStarted());
     QString banner;
-    QTRY_VERIFY_WITH_TIMEOUT((banner += QString::fromLocal8Bit(process.readAllStandardOutput())).contains(QStringLiteral("link: ")), AnswerMs);
+    QTRY_VERIFY_WITH_TIMEOUT((banner += QString::fromLocal8Bit(process.readAllStandardOutput()))
+                                 .contains(QStringLiteral("link: ")),
+                             AnswerMs);
     QVERIFY2(banner.startsWith(QStringLiteral("pty: /dev/pts/")), qPrintable(banner));
     QVERIFY(QFileInfo(link).isSymLink());
     QCOMPARE(QFileInfo(eeprom).size(), qint64(262144));
 
     SlaveLine line;
     QVERIFY(line.open(link, 9600));
-    QVERIFY(line.write(QByteArray("\xE0\x04LEARN\x01\x01" "000\xEF")));
+    QVERIFY(line.write(QByteArray("\xE0\x04LEARN\x01\x01"
+                                  "000\xEF")));
     QCOMPARE(line.read(1, AnswerMs).size(), 1);
     IrKey sony;
     sony.protocol = IrProtocol::Sony;
     QCOMPARE(line.read(331, AnswerMs), CaptureEncoder::encode(irKeyCapture(sony, false)));
-    QVERIFY(line.write(QByteArray("\xE0\x04" "C\x00\x01\x00" "000\xEF", 10)));
+    QVERIFY(line.write(QByteArray("\xE0\x04"
+                                  "C\x00\x01\x00"
+                                  "000\xEF",
+                                  10)));
     QCOMPARE(line.read(1, AnswerMs), QByteArray("B"));
     line.close();
 

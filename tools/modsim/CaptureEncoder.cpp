@@ -63,11 +63,10 @@ public:
             m_entries.append(entry);
             return int(m_entries.size() - 1);
         }
-        const auto nearest = std::min_element(m_entries.cbegin(), m_entries.cend(),
-                                              [&](const Entry &a, const Entry &b) {
-                                                  return distance(a, entry, m_period)
-                                                         < distance(b, entry, m_period);
-                                              });
+        const auto nearest = std::min_element(
+            m_entries.cbegin(), m_entries.cend(), [&](const Entry &a, const Entry &b) {
+                return distance(a, entry, m_period) < distance(b, entry, m_period);
+            });
         return int(nearest - m_entries.cbegin());
     }
 

@@ -75,8 +75,7 @@ bool EepromStore::writeThrough(qint64 offset, QByteArrayView bytes)
 {
     if (!m_file)
         return true;
-    if (m_file->seek(offset) && m_file->write(bytes.data(), bytes.size()) == bytes.size()
-        && m_file->flush())
+    if (m_file->seek(offset) && m_file->write(bytes.data(), bytes.size()) == bytes.size() && m_file->flush())
         return true;
     m_error = QStringLiteral("cannot write %1: %2").arg(m_file->fileName(), m_file->errorString());
     return false;

@@ -65,8 +65,8 @@ private:
 
 // The frame, then the repeated part starting one repeat period after the
 // frame's start.
-[[nodiscard]] IrCapture withRepeat(int carrierHz, const QList<IrSymbol> &frame,
-                                   QList<IrSymbol> repeat, int periodUs)
+[[nodiscard]] IrCapture withRepeat(int carrierHz, const QList<IrSymbol> &frame, QList<IrSymbol> repeat,
+                                   int periodUs)
 {
     repeat.first().gapUs = periodUs - lengthUs(frame);
     IrCapture capture;

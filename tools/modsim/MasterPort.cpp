@@ -58,7 +58,8 @@ void MasterPort::readAvailable()
             continue;
         if (n < 0 && errno == EAGAIN)
             return;
-        const QString reason = n == 0 ? QStringLiteral("end of file") : QString::fromLocal8Bit(std::strerror(errno));
+        const QString reason = n == 0 ? QStringLiteral("end of file")
+                                      : QString::fromLocal8Bit(std::strerror(errno));
         m_readNotifier->setEnabled(false);
         emit failed(QStringLiteral("reading the line: %1").arg(reason));
         return;

@@ -84,8 +84,7 @@ bool PseudoTerminal::link(const QString &linkPath)
         m_error = QStringLiteral("%1 exists and is not a link").arg(linkPath);
         return false;
     }
-    if (::symlink(QFile::encodeName(m_slavePath).constData(), QFile::encodeName(linkPath).constData())
-        != 0) {
+    if (::symlink(QFile::encodeName(m_slavePath).constData(), QFile::encodeName(linkPath).constData()) != 0) {
         m_error = systemError(linkPath);
         return false;
     }

@@ -259,7 +259,8 @@ void SimulatorEngine::collectBlock(uchar byte)
 
 void SimulatorEngine::stop(const ModuleFrame &frame)
 {
-    const char answer[] = {char(ModuleFrame::Start), char(frame.moduleId()), StopAnswer, char(ModuleFrame::End)};
+    const char answer[] = {char(ModuleFrame::Start), char(frame.moduleId()), StopAnswer,
+                           char(ModuleFrame::End)};
     reply(QByteArray(answer, sizeof answer), QStringLiteral("transmission stopped"));
     m_context.count(&SimulatorCounters::stops);
     m_context.setTransmitting(false);
@@ -396,7 +397,9 @@ void SimulatorEngine::phaseTimedOut()
     case Phase::Command:
         return;
     case Phase::Block:
-        say(QStringLiteral("   block given up after %1 of %2 bytes").arg(m_collected.size()).arg(CaptureEncoder::CaptureSize));
+        say(QStringLiteral("   block given up after %1 of %2 bytes")
+                .arg(m_collected.size())
+                .arg(CaptureEncoder::CaptureSize));
         enterPhase(Phase::Command);
         return;
     case Phase::Mute:

@@ -49,8 +49,8 @@ struct SimulatorCounters
     int framesForOthers = 0; // frames that carried another module ID
     int garbageBytes = 0;    // bytes dropped while looking for a frame
     int learnAcks = 0;
-    int captures = 0;        // capture replies sent (one or two captures each)
-    int captureCancels = 0;  // pending captures ended by ESC
+    int captures = 0;       // capture replies sent (one or two captures each)
+    int captureCancels = 0; // pending captures ended by ESC
     int sendReplies = 0;
     int stops = 0;
     int slotsWritten = 0;

@@ -44,19 +44,40 @@ bool SimulatorOptions::parse(const QStringList &arguments)
         "Stands in for the IR learning module on a pseudo-terminal. Prints the terminal's path, "
         "logs every frame and what the module does, and runs until SIGINT or SIGTERM."));
     const QCommandLineOption help = parser.addHelpOption();
-    const QCommandLineOption link(QStringLiteral("link"), QStringLiteral("Symbolic link to the terminal, e.g. build/bin/COM1."), QStringLiteral("path"));
-    const QCommandLineOption eeprom(QStringLiteral("eeprom"), QStringLiteral("EEPROM image file (262,144 bytes; created erased when missing). Default: in memory."), QStringLiteral("file"));
-    const QCommandLineOption id(QStringLiteral("id"), QStringLiteral("Module ID, 0-15."), QStringLiteral("n"), QStringLiteral("0"));
-    const QCommandLineOption protocol(QStringLiteral("protocol"), QStringLiteral("Key protocol: nec, sony, rc5 or rc6."), QStringLiteral("name"), QStringLiteral("nec"));
-    const QCommandLineOption address(QStringLiteral("address"), QStringLiteral("Key address."), QStringLiteral("n"), QString::number(IrKey().address));
-    const QCommandLineOption command(QStringLiteral("command"), QStringLiteral("Key command."), QStringLiteral("n"), QString::number(IrKey().command));
-    const QCommandLineOption captureDelay(QStringLiteral("capture-delay"), QStringLiteral("Milliseconds from the LEARN acknowledgement to the capture."), QStringLiteral("ms"), QString::number(SimulatorSettings().captureDelayMs));
-    const QCommandLineOption paced(QStringLiteral("paced"), QStringLiteral("Pace bytes at wire time (10 bits per byte at the line's rate)."));
-    const QCommandLineOption noLearnAck(QStringLiteral("no-learn-ack"), QStringLiteral("Fault: no acknowledgement (and no capture) after LEARN."));
-    const QCommandLineOption sendReply(QStringLiteral("send-reply"), QStringLiteral("Reply to SEND: accept ('A'), refuse ('B'), garbage, two (two bytes) or silence."), QStringLiteral("reply"), QStringLiteral("accept"));
-    const QCommandLineOption silentSlot(QStringLiteral("silent-slot"), QStringLiteral("Fault: fall silent at this slot of a download or upload."), QStringLiteral("n"));
-    const QCommandLineOption halfSlot(QStringLiteral("half-slot"), QStringLiteral("Fault: with --silent-slot, fall silent after the first half of the slot."));
-    const QCommandLineOption captureExtra(QStringLiteral("capture-extra"), QStringLiteral("Fault: send this many extra bytes after each capture."), QStringLiteral("n"), QStringLiteral("0"));
+    const auto option = [](const char *name, const char *description, const char *valueName = nullptr,
+                           const QString &defaultValue = QString()) {
+        return QCommandLineOption(QString::fromLatin1(name), QString::fromLatin1(description),
+                                  QString::fromLatin1(valueName), defaultValue);
+    };
+    const SimulatorSettings defaults;
+    const QCommandLineOption link = option("link", "Symbolic link to the terminal, e.g. build/bin/COM1.",
+                                           "path");
+    const QCommandLineOption eeprom = option(
+        "eeprom", "EEPROM image file (262,144 bytes; created erased when missing). Default: in memory.",
+        "file");
+    const QCommandLineOption id = option("id", "Module ID, 0-15.", "n", QStringLiteral("0"));
+    const QCommandLineOption protocol = option("protocol", "Key protocol: nec, sony, rc5 or rc6.", "name",
+                                               irProtocolName(defaults.key.protocol));
+    const QCommandLineOption address = option("address", "Key address.", "n",
+                                              QString::number(defaults.key.address));
+    const QCommandLineOption command = option("command", "Key command.", "n",
+                                              QString::number(defaults.key.command));
+    const QCommandLineOption captureDelay = option(
+        "capture-delay", "Milliseconds from the LEARN acknowledgement to the capture.", "ms",
+        QString::number(defaults.captureDelayMs));
+    const QCommandLineOption paced = option("paced",
+                                            "Pace bytes at wire time (10 bits per byte at the line's rate).");
+    const QCommandLineOption noLearnAck = option("no-learn-ack",
+                                                 "Fault: no acknowledgement (and no capture) after LEARN.");
+    const QCommandLineOption sendReply = option(
+        "send-reply", "Reply to SEND: accept ('A'), refuse ('B'), garbage, two (two bytes) or silence.",
+        "reply", QStringLiteral("accept"));
+    const QCommandLineOption silentSlot = option(
+        "silent-slot", "Fault: fall silent at this slot of a download or upload.", "n");
+    const QCommandLineOption halfSlot = option(
+        "half-slot", "Fault: with --silent-slot, fall silent after the first half of the slot.");
+    const QCommandLineOption captureExtra = option(
+        "capture-extra", "Fault: send this many extra bytes after each capture.", "n", QStringLiteral("0"));
     parser.addOptions({link, eeprom, id, protocol, address, command, captureDelay, paced, noLearnAck,
                        sendReply, silentSlot, halfSlot, captureExtra});
     m_helpText = parser.helpText();
