@@ -51,7 +51,7 @@ struct SimulatorCounters
     int learnAcks = 0;
     int captures = 0;       // capture replies sent (one or two captures each)
     int captureCancels = 0; // pending captures ended by ESC
-    int sendReplies = 0;
+    int sendReplies = 0;    // SEND frames answered as the faults say (silence included)
     int stops = 0;
     int slotsWritten = 0;
     int slotsSent = 0;
