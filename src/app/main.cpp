@@ -1,7 +1,15 @@
-#include <QApplication>
+#include "app/DialogPrompt.h"
+#include "app/TForm1.h"
+#include "app/ZoqApplication.h"
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    return 0;
+    ZoqApplication app(argc, argv);
+    DialogPrompt prompt;
+    app.setPrompt(&prompt);
+    TForm1 form(prompt, QCoreApplication::applicationDirPath());
+    prompt.setOwner(&form);
+    form.show();
+    app.guard([&] { form.FormCreate(); });
+    return app.exec();
 }

@@ -1,1 +1,0 @@
-// The main window is added beside this file.

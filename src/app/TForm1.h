@@ -1,0 +1,255 @@
+#pragma once
+
+#include "device/EepromTransfer.h"
+#include "device/LearnHost.h"
+#include "document/CodeTable.h"
+#include "document/ModuleInfo.h"
+#include "irsignal/IrDataHost.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+class AnchoredPlacement;
+class CodeGrid;
+class PortLamp;
+class Prompt;
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QToolButton;
+class QWidget;
+class LearnRun;
+class RowClipboard;
+class SendExchange;
+class SerialLink;
+class TfmAbout;
+class TfmFuncEdit;
+class TfmGoTo;
+class TfmIRData;
+class TfmProgress;
+class TfmRemark;
+class WaveView;
+class WorkingFileLock;
+
+// The main window. It owns the open document and its code table, the serial
+// link, the waveform view, the row clipboard and the dialogs, and holds the
+// handlers of every command; the handlers stay short and call into the core.
+class TForm1 final : public QMainWindow, private LearnHost, private IrDataHost
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TForm1)
+
+public:
+    // programDir holds "Temp.~tmp", "ZOQ.ini" and the COMn links.
+    TForm1(Prompt &prompt, const QString &programDir, QWidget *parent = nullptr);
+    ~TForm1() override;
+
+    // Start-up after construction: settings, port boxes, the first New.
+    void FormCreate();
+
+    // Document state.
+    [[nodiscard]] QString documentPath() const { return m_documentPath; }
+    [[nodiscard]] bool isModified() const { return m_modified; }
+    [[nodiscard]] bool isDocumentOpen() const { return m_documentOpen; }
+    [[nodiscard]] const ModuleInfo &moduleInfo() const { return m_moduleInfo; }
+    [[nodiscard]] CodeTable &table() const { return *ADOQuery1; }
+    [[nodiscard]] CodeGrid &grid() const { return *DBGridEh1; }
+    [[nodiscard]] WaveView &waveView() const { return *ScrollBox1; }
+    [[nodiscard]] SerialLink &link() const { return *m_link; }
+    [[nodiscard]] RowClipboard &clipboard() const { return *m_clipboard; }
+    [[nodiscard]] QString workingPath() const;
+    [[nodiscard]] QString settingsPath() const;
+
+    // Module parameters.
+    [[nodiscard]] int irPortMask() const { return m_irPortMask; }
+    [[nodiscard]] int irFormat() const { return m_irFormat; }
+    [[nodiscard]] int moduleId() const { return m_moduleId; }
+    [[nodiscard]] int learnTime() const { return m_learnTime; }
+
+    // Tests replace the physical left-button state and the modal runs of the
+    // IR data editor and the small dialogs.
+    void setLeftButtonState(std::function<bool()> isDown) { m_leftButtonDown = std::move(isDown); }
+    [[nodiscard]] bool leftButtonDown() const;
+
+    // Commands (actions of the window).
+    void NewExecute();
+    void OpenExecute();
+    void SaveExecute();
+    void SaveAsExecute();
+    void CopyExecute();
+    void PasteExecute();
+    void SelectAllExecute();
+    void UploadExecute();
+    void DownloadExecute();
+    void DelFunctionsExecute();
+    void InsertFunctionsExecute();
+    void IRLearnExecute();
+    void IRStopExecute();
+    void AboutExecute();
+    void EditFuncExecute();
+    void GotoExecute();
+    void EditRemark();
+    bool IRSendRow();
+
+    // Waveform.
+    void DrawWave(bool roll);
+    void ClearWave();
+
+    // Handlers of the dataset.
+    void ADOQuery1AfterPost();
+    void ADOQuery1AfterScroll();
+
+    // Grid gestures.
+    void sendStripPressed();
+    void editIrData();
+
+    // Controls.
+    void ChBoxClick(int port);
+    void ComboBox1Change();
+    void ComboBox2Change();
+    void ComboBox3Change();
+    void RadioButton1Click();
+    void RadioButton2Click();
+    void BitBtn1Click();
+    void BitBtn2Click();
+    void BitBtn3Click();
+    void BitBtn4Click();
+    void CheckBox9Click();
+
+    // Update handlers of the actions.
+    void updateActions();
+
+    // Controls used by tests.
+    [[nodiscard]] QComboBox *learnTimeBox() const { return ComboBox1; }
+    [[nodiscard]] QComboBox *comBox() const { return ComboBox2; }
+    [[nodiscard]] QComboBox *moduleIdBox() const { return ComboBox3; }
+    [[nodiscard]] QRadioButton *normalButton() const { return RadioButton1; }
+    [[nodiscard]] QRadioButton *rc5Button() const { return RadioButton2; }
+    [[nodiscard]] QCheckBox *portBox(int i) const { return m_portBoxes[i]; }
+    [[nodiscard]] PortLamp *portLamp(int i) const { return m_portLamps[i]; }
+    [[nodiscard]] QAction *action(const QString &name) const;
+    [[nodiscard]] QString statusText(int panel) const;
+    [[nodiscard]] TfmIRData &irDataDialog() const { return *m_fmIRData; }
+    [[nodiscard]] TfmFuncEdit &funcEditDialog() const { return *m_fmFuncEdit; }
+    [[nodiscard]] TfmRemark &remarkDialog() const { return *m_fmRemark; }
+    [[nodiscard]] TfmGoTo &goToDialog() const { return *m_fmGoTo; }
+    [[nodiscard]] TfmProgress &progressDialog() const { return *m_fmProgress; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    static constexpr int ButtonPollMs = 15;
+
+    void buildToolBar();
+    void buildGrid();
+    void buildWaveView();
+    void buildActions();
+    void buildControls();
+    void buildStatusBar();
+    void createPortControls();
+    void createDialogs();
+    void readSettings();
+    bool writeSettings();
+    QAction *addAction(const QString &name, const QString &caption, const QKeySequence &shortcut,
+                       void (TForm1::*handler)());
+
+    // Runs a command; an error that escapes it is shown and the program goes on.
+    void guarded(const std::function<void()> &command);
+    void showError(const QString &text);
+
+    bool savePrompt();
+    bool newDocument();
+    void OpenDocument(const QString &path);
+    void importImage(const QString &path);
+    void setModuleLabels();
+    void setBusy(bool busy, QWidget *except = nullptr);
+    void setLamps(bool sending);
+    EepromTransfer::Callbacks transferCallbacks();
+
+    // LearnHost
+    void detachAfterScroll() override;
+    void attachAfterScroll() override;
+    QList<int> selectedRows() override;
+    void makeCurrent(int row) override;
+    QString currentFunction() override;
+    void storeBlock(const TIRDataBlock &block) override;
+    void drawWave(bool roll) override;
+    void scrollWaveToStart() override;
+    void setCapturing(bool capturing) override;
+
+    // IrDataHost
+    QString currentFunction() const override;
+    void writeIrData(const QByteArray &block) override;
+
+    Prompt &m_prompt;
+    QString m_programDir;
+
+    // Document state.
+    QString m_documentPath;
+    bool m_modified = false;
+    bool m_documentOpen = false;
+    ModuleInfo m_moduleInfo;
+    QString m_lastSaveName;
+    std::unique_ptr<WorkingFileLock> m_workingLock;
+
+    // Module parameters.
+    int m_irPortMask = 255;
+    int m_irFormat = 1;
+    int m_learnTime = 1;
+    int m_moduleId = 0;
+    bool m_gridSendBusy = false;
+    bool m_commandsBlocked = false;
+    bool m_learning = false;
+    CodeTable::Hook m_savedAfterScroll;
+    std::function<bool()> m_leftButtonDown;
+
+    CodeTable *ADOQuery1;
+    std::unique_ptr<SerialLink> m_link;
+    std::unique_ptr<RowClipboard> m_clipboard;
+    std::unique_ptr<LearnRun> m_learnRun;
+    std::unique_ptr<SendExchange> m_send;
+
+    // Controls.
+    QWidget *m_client;
+    AnchoredPlacement *m_placement;
+    QWidget *Panel1;
+    std::array<QLabel *, 4> m_moduleLabels{};
+    QWidget *Panel2;
+    CodeGrid *DBGridEh1;
+    QGroupBox *GroupBox2;
+    QGroupBox *GroupBox1;
+    QComboBox *ComboBox1;
+    QRadioButton *RadioButton1;
+    QRadioButton *RadioButton2;
+    QPushButton *Button1;
+    QWidget *Panel3;
+    QComboBox *ComboBox2;
+    QComboBox *ComboBox3;
+    QProgressBar *ProgressBar1;
+    QToolButton *BitBtn1;
+    QToolButton *BitBtn2;
+    QToolButton *BitBtn3;
+    QToolButton *BitBtn4;
+    QCheckBox *CheckBox9;
+    WaveView *ScrollBox1;
+    std::array<QLabel *, 4> m_statusPanels{};
+    std::array<QCheckBox *, 8> m_portBoxes{};
+    std::array<PortLamp *, 8> m_portLamps{};
+
+    // Dialogs, created once and reused.
+    TfmFuncEdit *m_fmFuncEdit = nullptr;
+    TfmIRData *m_fmIRData = nullptr;
+    TfmRemark *m_fmRemark = nullptr;
+    TfmAbout *m_fmAbout = nullptr;
+    TfmGoTo *m_fmGoTo = nullptr;
+    TfmProgress *m_fmProgress = nullptr;
+};
