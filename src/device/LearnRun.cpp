@@ -66,13 +66,15 @@ bool LearnRun::learnRow(int row, const Parameters &parameters, bool roll)
 
 bool LearnRun::awaitCapture(int size)
 {
-    // No time limit: the user ends the wait with Stop, which wakes it.
+    // No time limit: the user ends the wait with Stop, which wakes it, or by
+    // quitting the program.
     while (m_learning) {
         if (m_link.pollQueued() >= size) {
             m_link.readQueued(m_link.inbuff().data(), SerialLink::InBuffSize);
             return true;
         }
-        m_link.waitForInput(-1);
+        if (!m_link.waitForInput(-1))
+            return false;
     }
     return false;
 }

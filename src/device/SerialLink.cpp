@@ -37,8 +37,6 @@ SerialLink::SerialLink(Prompt &prompt, QObject *parent)
 {
 }
 
-SerialLink::~SerialLink() = default;
-
 QSerialPort *SerialLink::hComm() const
 {
     return isOpen() ? m_port : nullptr;
@@ -112,7 +110,8 @@ bool SerialLink::ReadComm(char *buffer, int count, int seconds)
             return false;
         if (queued >= count)
             break;
-        waitForInput(limit + 1 - clock.elapsed());
+        if (!waitForInput(limit + 1 - clock.elapsed()))
+            return false;
     }
     readQueued(buffer, count);
     return true;
@@ -173,7 +172,7 @@ int SerialLink::readQueued(char *buffer, int maxCount)
     return int(m_nBytesRead);
 }
 
-void SerialLink::waitForInput(qint64 timeoutMs)
+bool SerialLink::waitForInput(qint64 timeoutMs)
 {
     QEventLoop loop;
     QTimer deadline;
@@ -184,8 +183,10 @@ void SerialLink::waitForInput(qint64 timeoutMs)
     if (timeoutMs >= 0)
         deadline.start(int(qMin<qint64>(timeoutMs, std::numeric_limits<int>::max())));
     m_waits.append(&loop);
-    loop.exec();
+    // exec() refuses to run, returning -1, once the application quits.
+    const int result = loop.exec();
     m_waits.removeOne(&loop);
+    return result >= 0;
 }
 
 void SerialLink::wakeWait()

@@ -37,7 +37,6 @@ public:
     static constexpr qint32 TransferBaudrate = 115200;
 
     explicit SerialLink(Prompt &prompt, QObject *parent = nullptr);
-    ~SerialLink() override;
 
     // The open port, or nullptr (the invalid handle) when none is open.
     [[nodiscard]] QSerialPort *hComm() const;
@@ -86,8 +85,9 @@ public:
     int readQueued(char *buffer, int maxCount);
 
     // Runs the program's events until bytes arrive, wakeWait() is called, or
-    // timeoutMs passes (never, when negative).
-    void waitForInput(qint64 timeoutMs);
+    // timeoutMs passes (never, when negative). False when no events run any
+    // more because the application is quitting: waits must end then.
+    [[nodiscard]] bool waitForInput(qint64 timeoutMs);
     // Ends the innermost waitForInput() now.
     void wakeWait();
     // Runs the program's events for ms milliseconds.

@@ -43,6 +43,7 @@ private slots:
     void writeReopensOnceAfterFailure();
     void writeAfterCloseTellsUser();
     void directByteWriteDoesNotRetry();
+    void waitsEndOnceApplicationQuits();
 
 private:
     void openOnPty();
@@ -311,6 +312,29 @@ void TestSerialLink::directByteWriteDoesNotRetry()
     QVERIFY(!m_link->writeByte(Frames::Cancel));
     QVERIFY(m_link->hComm() == nullptr);
     QVERIFY(m_prompt.asked().isEmpty());
+}
+
+void TestSerialLink::waitsEndOnceApplicationQuits()
+{
+    openOnPty();
+    bool read = true;
+    bool waited = true;
+    qint64 elapsed = -1;
+    // The waits run inside the application's own loop, which then quits.
+    QTimer::singleShot(0, qApp, [&] {
+        QTimer::singleShot(100, qApp, &QCoreApplication::quit);
+        QElapsedTimer clock;
+        clock.start();
+        char byte = 0;
+        read = m_link->ReadComm(&byte, 1, 60);
+        // The capture wait, which has no deadline, ends too.
+        waited = m_link->waitForInput(-1);
+        elapsed = clock.elapsed();
+    });
+    QCoreApplication::exec();
+    QVERIFY(!read);
+    QVERIFY(!waited);
+    QVERIFY(elapsed < 60'000);
 }
 
 QTEST_GUILESS_MAIN(TestSerialLink)
