@@ -792,9 +792,9 @@ void TForm1::scrollWaveToStart()
 
 void TForm1::setCapturing(bool capturing)
 {
-    action(QStringLiteral("IRLearn"))->setText(capturing ? QStringLiteral("Stop") : QStringLiteral("IR Learn"));
     m_learning = capturing;
     setBusy(capturing, Button1);
+    action(QStringLiteral("IRLearn"))->setText(capturing ? QStringLiteral("Stop") : QStringLiteral("IR Learn"));
 }
 
 // Disables every control placed directly on the window (but except) and every
