@@ -72,7 +72,10 @@ public:
     [[nodiscard]] QVariant valueAt(int row, int ordinal) const;
 
     // Edit / post: begin a change of the current row, set fields, store the
-    // change in the client-side cache and run the after-post hook.
+    // change in the client-side cache and run the after-post hook. An invalid
+    // QVariant sets a field to null; any text or bytes, even empty or a null
+    // QString, are stored as a value. Moving to another row posts a pending
+    // edit; post() outside edit mode does nothing.
     void edit();
     void setField(int ordinal, const QVariant &value);
     void setField(const QString &name, const QVariant &value);

@@ -1,0 +1,94 @@
+// Prints the median time of the document life cycle on a 512-row document:
+// New, Open, Save under a new name, and Save onto the document's own path
+// after a change to every row (with the deriving after-post hook attached).
+#include "document/CodeTable.h"
+#include "document/DerivePostedRow.h"
+#include "document/DocumentStore.h"
+#include "irsignal/TIRDataBlock.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QList>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <algorithm>
+#include <functional>
+
+namespace {
+
+constexpr int Runs = 21;
+
+double medianMs(const std::function<void()> &work)
+{
+    QList<double> times;
+    for (int run = 0; run < Runs; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        times.append(double(timer.nsecsElapsed()) / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    return times.at(Runs / 2);
+}
+
+void report(const char *what, double ms)
+{
+    QTextStream(stdout) << QLatin1String(what)
+                        << QStringLiteral(": median %1 ms over %2 runs\n").arg(ms, 0, 'f', 3).arg(Runs);
+}
+
+// A learned-looking block whose name and carrier differ per row and per pass.
+QByteArray blockFor(int row, int pass)
+{
+    TIRDataBlock block = TIRDataBlock::filled(uchar(row + pass));
+    block.set(0, 'r');
+    block.set(1, uchar(30 + (row + pass) % 40));
+    block.set(128, 0);
+    block.setName(QStringLiteral("KEY%1-%2").arg(row).arg(pass));
+    return block.toByteArray();
+}
+
+void changeEveryRow(CodeTable &table, int pass)
+{
+    table.first();
+    for (int row = 0; row < table.recordCount(); ++row) {
+        table.edit();
+        table.setField(QStringLiteral("IR Data"), blockFor(row, pass));
+        table.post();
+        table.next();
+    }
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QTemporaryDir dir;
+    const QString working = dir.filePath(QStringLiteral("Temp.~tmp"));
+    CodeTable table;
+
+    report("New (write template + open)", medianMs([&] {
+        table.close();
+        DocumentStore::writeTemplate(working);
+        table.open(working);
+    }));
+
+    const QString document = dir.filePath(QStringLiteral("bench.zoq"));
+    table.setAfterPost([&table] { derivePostedRow(table); });
+    changeEveryRow(table, 0);
+    DocumentStore::saveAs(table, document, {});
+    report("Open of a 512-row document", medianMs([&] { table.open(document); }));
+
+    const QString copy = dir.filePath(QStringLiteral("copy.zoq"));
+    report("Save under a new name", medianMs([&] { DocumentStore::saveAs(table, copy, [](int) {}); }));
+
+    int pass = 0;
+    report("Edit and post of 512 rows", medianMs([&] { changeEveryRow(table, ++pass); }));
+    report("Save onto own path after 512 changed rows", medianMs([&] {
+        changeEveryRow(table, ++pass);
+        table.updateBatch();
+    }));
+    return 0;
+}

@@ -1,1 +1,0 @@
-// The document subsystem is added beside this file.
