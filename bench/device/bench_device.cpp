@@ -1,10 +1,12 @@
 // Figures of the device link: CPU used while the program waits on the line,
 // the SEND round trip, and the EEPROM transfers against the module simulator,
-// first with an instant line and then at real 115200 baud wire time.
+// first with an instant line and then at real 115200 baud wire time, each
+// beside a plain blocking client on the same simulator.
 // Usage: bench_device [runs]   (default 3; medians are printed)
 
 #include "app/Prompt.h"
 #include "device/EepromTransfer.h"
+#include "device/Frames.h"
 #include "device/LearnHost.h"
 #include "device/LearnRun.h"
 #include "device/SendExchange.h"
@@ -13,12 +15,18 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTextStream>
 
 #include <algorithm>
-#include <memory>
+#include <fcntl.h>
+#include <poll.h>
 #include <sys/resource.h>
+#include <termios.h>
+#include <thread>
+#include <tuple>
+#include <unistd.h>
 
 namespace {
 
@@ -166,6 +174,99 @@ void sendRoundTrip(const QString &directory, int runs)
     report("STOP round trip (frame, 4-byte reply)", stops);
 }
 
+// The slave end driven with plain blocking POSIX calls and nothing else: the
+// best this simulator allows, which tells the program's share of a transfer's
+// time from the simulator's own pacing.
+class PlainLine final
+{
+public:
+    explicit PlainLine(const QString &path)
+        : m_fd(::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY))
+    {
+    }
+    ~PlainLine() { ::close(m_fd); }
+    PlainLine(const PlainLine &) = delete;
+    PlainLine &operator=(const PlainLine &) = delete;
+
+    void setSpeed(speed_t speed)
+    {
+        termios settings{};
+        tcgetattr(m_fd, &settings);
+        cfmakeraw(&settings);
+        cfsetspeed(&settings, speed);
+        tcsetattr(m_fd, TCSANOW, &settings);
+    }
+    void write(const char *bytes, int count)
+    {
+        for (int done = 0; done < count;) {
+            const ssize_t n = ::write(m_fd, bytes + done, size_t(count - done));
+            if (n <= 0)
+                return;
+            done += int(n);
+        }
+    }
+    [[nodiscard]] bool read(char *bytes, int count)
+    {
+        for (int done = 0; done < count;) {
+            pollfd fd{m_fd, POLLIN, 0};
+            if (::poll(&fd, 1, EepromTransfer::AnswerSeconds * 1000) <= 0)
+                return false;
+            const ssize_t n = ::read(m_fd, bytes + done, size_t(count - done));
+            if (n <= 0)
+                return false;
+            done += int(n);
+        }
+        return true;
+    }
+
+    // The command at 9600, given its wire time, then the bulk at 115200.
+    void start(const QByteArray &command)
+    {
+        setSpeed(B9600);
+        write(command.constData(), int(command.size()));
+        std::this_thread::sleep_for(std::chrono::microseconds(command.size() * 10 * 1'000'000 / 9600));
+        setSpeed(B115200);
+    }
+
+private:
+    int m_fd;
+};
+
+double plainDownload(const QString &path, const QByteArray &image)
+{
+    QElapsedTimer clock;
+    clock.start();
+    PlainLine line(path);
+    line.start(Frames::downloadAll(0));
+    char answer = 0;
+    for (int slot = 0; slot < EepromTransfer::SlotCount; ++slot) {
+        for (int half = 0; half < 2; ++half) {
+            line.write(image.constData() + slot * 512 + half * 256, 256);
+            if (!line.read(&answer, 1))
+                return -1;
+        }
+        line.write(&Frames::Continue, 1);
+    }
+    return double(clock.nsecsElapsed()) / 1e6;
+}
+
+double plainUpload(const QString &path)
+{
+    QElapsedTimer clock;
+    clock.start();
+    PlainLine line(path);
+    line.start(Frames::uploadAll(0));
+    char slot[512];
+    if (!line.read(slot, 1))
+        return -1;
+    for (int j = 0; j < EepromTransfer::SlotCount; ++j) {
+        if (!line.read(slot, 512))
+            return -1;
+        line.write(&Frames::Continue, 1);
+    }
+    return double(clock.nsecsElapsed()) / 1e6;
+}
+
 EepromTransfer::Callbacks transferCallbacks(const QByteArray &image)
 {
     EepromTransfer::Callbacks c;
@@ -187,18 +288,29 @@ void transfers(const QString &directory, int runs, bool paced)
     const EepromTransfer::Callbacks callbacks = transferCallbacks(image);
     QList<Measure> downloads;
     QList<Measure> uploads;
+    QList<double> plainDownloads;
+    QList<double> plainUploads;
     for (int i = 0; i < runs; ++i) {
         downloads.append(measure([&] { EepromTransfer::DownloadExecute(bench.link, bench.prompt, 0, callbacks); }));
         uploads.append(measure([&] { EepromTransfer::UploadExecute(bench.link, bench.prompt, 0, callbacks); }));
+        bench.link.closePort();
+        plainDownloads.append(plainDownload(bench.simulator.slavePath(), image));
+        plainUploads.append(plainUpload(bench.simulator.slavePath()));
+        bench.link.OpenComm(bench.link.sCommName());
     }
     const char *line = paced ? "115200 baud wire time" : "instant line";
-    for (const auto &[name, list] : {std::pair{"download", downloads}, std::pair{"upload", uploads}}) {
+    for (const auto &[name, list, plain] :
+         {std::tuple{"download", downloads, plainDownloads}, std::tuple{"upload", uploads, plainUploads}}) {
         const Measure m = medianOf(list);
         out << QStringLiteral("%1 of 512 slots, %2: total %3 ms, per slot %4 ms wall, %5 ms CPU of the program")
                    .arg(QLatin1String(name), QLatin1String(line))
                    .arg(m.wallMs, 0, 'f', 1)
                    .arg(m.wallMs / 512, 0, 'f', 4)
                    .arg(m.cpuMs / 512, 0, 'f', 4)
+            << Qt::endl;
+        out << QStringLiteral("  plain blocking client on the same simulator: %1 ms; the program takes %2 % more")
+                   .arg(median(plain), 0, 'f', 1)
+                   .arg(100 * (m.wallMs - median(plain)) / median(plain), 0, 'f', 2)
             << Qt::endl;
         if (paced) {
             // Bytes on the line, 10 bits each: the command at 9600, then per slot

@@ -147,6 +147,7 @@ bool SerialLink::writeByte(char byte)
 
 void SerialLink::purgeRx()
 {
+    // clear() flushes the driver's receive queue and the port's own buffer.
     if (isOpen())
         m_port->clear(QSerialPort::Input);
 }

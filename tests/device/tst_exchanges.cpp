@@ -1,5 +1,6 @@
 #include "RawPty.h"
 #include "app/AppTexts.h"
+#include "app/ZoqError.h"
 #include "device/EepromTransfer.h"
 #include "device/Frames.h"
 #include "device/LearnHost.h"
@@ -49,6 +50,8 @@ public:
     QString currentFunction() override { return m_functions[m_current - 1]; }
     void storeBlock(const TIRDataBlock &block) override
     {
+        if (m_storeFails)
+            throw ZoqError(QStringLiteral("The document is read-only."));
         m_blocks[m_current - 1] = block;
         log(QStringLiteral("store %1").arg(m_current));
     }
@@ -70,6 +73,7 @@ public:
     int m_current = 1;
     QStringList m_events;
     std::function<void(int row)> m_onCapturing;
+    bool m_storeFails = false;
 
 private:
     void log(const QString &event)
@@ -157,6 +161,7 @@ private slots:
     void learnWithoutModule();
     void learnReadsWholeLongerCapture();
     void learnRefusedWhileLineTaken();
+    void learnEndsCleanlyWhenStoringFails();
 
     void sendReplies_data();
     void sendReplies();
@@ -173,6 +178,7 @@ private slots:
     void noToQuestionSendsNothing_data();
     void noToQuestionSendsNothing();
     void noSecondExchangeDuringTransfer();
+    void transferEndsCleanlyWhenStoringFails();
 
 private:
     void startSimulator(const SimulatorSettings &settings);
@@ -393,6 +399,22 @@ void TestExchanges::learnRefusedWhileLineTaken()
     QVERIFY(!run.isLearning());
     QTest::qWait(100);
     QVERIFY(m_sim->journal().frames.isEmpty());
+}
+
+void TestExchanges::learnEndsCleanlyWhenStoringFails()
+{
+    SimulatorSettings settings;
+    settings.captureDelayMs = 50;
+    startSimulator(settings);
+    TestLearnHost host;
+    host.m_storeFails = true;
+    LearnRun run(*m_link, m_prompt, host);
+    QVERIFY_THROWS_EXCEPTION(ZoqError, run.IRLearnExecute(m_learn));
+    QVERIFY(!run.isLearning());
+    QVERIFY(!m_link->isBusy());
+    QCOMPARE(host.m_events.last(), QStringLiteral("capturing 0"));
+    QVERIFY(host.m_events.contains(QStringLiteral("attach")));
+    QTRY_COMPARE(framesOf(FrameKind::Escape).size(), 1);
 }
 
 void TestExchanges::sendReplies_data()
@@ -676,6 +698,21 @@ void TestExchanges::noSecondExchangeDuringTransfer()
     QTRY_COMPARE(m_sim->journal().transfers.size(), 1);
     QCOMPARE(m_sim->journal().transfers.first().outcome, TransferOutcome::Completed);
     QCOMPARE(m_sim->journal().frames.size(), 1);
+    verifyBackAtNormalRate();
+}
+
+void TestExchanges::transferEndsCleanlyWhenStoringFails()
+{
+    startSimulator({});
+    TransferProbe probe;
+    probe.onSlot = [](int slot) {
+        if (slot == 2)
+            throw ZoqError(QStringLiteral("The document is read-only."));
+    };
+    m_prompt.queueAnswer(Prompt::Answer::Yes);
+    QVERIFY_THROWS_EXCEPTION(ZoqError, EepromTransfer::UploadExecute(*m_link, m_prompt, 0, probe.callbacks()));
+    QCOMPARE(probe.events, (QStringList{QStringLiteral("begin Uploading..."), QStringLiteral("end")}));
+    QVERIFY(notices().isEmpty());
     verifyBackAtNormalRate();
 }
 
