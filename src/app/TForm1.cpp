@@ -566,7 +566,7 @@ void TForm1::updateActions()
     const bool idle = !m_commandsBlocked;
     for (const char *name : {"EditFunc", "IRLearn", "SaveAs", "Download", "Upload"})
         action(QLatin1String(name))->setEnabled(m_documentOpen && (idle || (m_learning && QLatin1String(name) == QLatin1String("IRLearn"))));
-    action(QStringLiteral("Paste"))->setEnabled(idle && m_clipboard->ClipCount != 0);
+    action(QStringLiteral("Paste"))->setEnabled(idle && m_clipboard->canPaste());
     for (const char *name : {"New", "Open", "Save", "Copy", "SelectAll", "DelFunctions", "InsertFunctions", "About",
                              "IRStop", "Goto"})
         action(QLatin1String(name))->setEnabled(idle);
@@ -632,9 +632,6 @@ void TForm1::GotoExecute()
 
 void TForm1::CopyExecute()
 {
-    const CodeTable::Hook afterScroll = ADOQuery1->afterScroll();
-    ADOQuery1->setAfterScroll({});
-    const auto restore = qScopeGuard([&] { ADOQuery1->setAfterScroll(afterScroll); });
     if (DBGridEh1->selectedRows().isEmpty())
         DBGridEh1->addCurrentRowToSelection();
     m_clipboard->copyRows(*ADOQuery1, DBGridEh1->selectedRows());
@@ -643,11 +640,8 @@ void TForm1::CopyExecute()
 
 void TForm1::PasteExecute()
 {
-    if (m_clipboard->ClipCount == 0)
+    if (!m_clipboard->canPaste())
         return;
-    const CodeTable::Hook afterScroll = ADOQuery1->afterScroll();
-    ADOQuery1->setAfterScroll({});
-    const auto restore = qScopeGuard([&] { ADOQuery1->setAfterScroll(afterScroll); });
     DBGridEh1->clearSelection();
     for (int row : m_clipboard->pasteRows(*ADOQuery1))
         DBGridEh1->addRowToSelection(row);

@@ -267,8 +267,9 @@ void CodeTable::setRecNo(int n)
     d->current = n - 1;
     if (!controlsDisabled())
         emit currentRowChanged(d->current);
-    if (d->afterScroll)
-        d->afterScroll();
+    // A copy runs, so the hook may replace itself while it runs.
+    if (const Hook hook = d->afterScroll)
+        hook();
 }
 
 void CodeTable::first()
@@ -361,8 +362,9 @@ void CodeTable::post()
     d->editBuffer.clear();
     if (!controlsDisabled())
         emit dataChanged(index(d->current, 0), index(d->current, columnCount() - 1));
-    if (d->afterPost)
-        d->afterPost();
+    // A copy runs, so the hook may replace itself while it runs.
+    if (const Hook hook = d->afterPost)
+        hook();
 }
 
 bool CodeTable::isEditing() const
