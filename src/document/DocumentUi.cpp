@@ -1,1 +1,0 @@
-// Widgets of the document subsystem are added beside this file.
