@@ -321,8 +321,8 @@ void TestSerialLink::waitsEndOnceApplicationQuits()
     bool waited = true;
     qint64 elapsed = -1;
     // The waits run inside the application's own loop, which then quits.
-    QTimer::singleShot(0, qApp, [&] {
-        QTimer::singleShot(100, qApp, &QCoreApplication::quit);
+    QTimer::singleShot(0, QCoreApplication::instance(), [&] {
+        QTimer::singleShot(100, QCoreApplication::instance(), &QCoreApplication::quit);
         QElapsedTimer clock;
         clock.start();
         char byte = 0;
