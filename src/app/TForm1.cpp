@@ -729,8 +729,9 @@ void TForm1::sendStripPressed()
         return;
     m_gridSendBusy = true;
     setLamps(true);
-    while (leftButtonDown())
-        SerialLink::pause(ButtonPollMs);
+    // The hold ends on the real button state, polled while events run.
+    while (leftButtonDown() && SerialLink::pause(ButtonPollMs)) {
+    }
     SerialLink::pause(50);
     IRStopExecute();
     char reply[SendExchange::StopReplySize];

@@ -196,11 +196,11 @@ void SerialLink::wakeWait()
         m_waits.last()->quit();
 }
 
-void SerialLink::pause(int ms)
+bool SerialLink::pause(int ms)
 {
     QEventLoop loop;
     QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
+    return loop.exec() >= 0;
 }
 
 QStringList SerialLink::comBoxItems()

@@ -90,8 +90,9 @@ public:
     [[nodiscard]] bool waitForInput(qint64 timeoutMs);
     // Ends the innermost waitForInput() now.
     void wakeWait();
-    // Runs the program's events for ms milliseconds.
-    static void pause(int ms);
+    // Runs the program's events for ms milliseconds; false, at once, when the
+    // application has quit.
+    static bool pause(int ms);
 
     // Items of the COM box, "Close" last.
     [[nodiscard]] static QStringList comBoxItems();
