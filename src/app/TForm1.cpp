@@ -2,6 +2,7 @@
 
 #include "app/AnchoredPlacement.h"
 #include "app/AppTexts.h"
+#include "app/ErrorHandler.h"
 #include "app/FileNames.h"
 #include "app/PortLamp.h"
 #include "app/Prompt.h"
@@ -394,13 +395,7 @@ void TForm1::setModuleLabels()
 
 void TForm1::guarded(const std::function<void()> &command)
 {
-    try {
-        command();
-    } catch (const ZoqError &error) {
-        showError(error.message());
-    } catch (const std::exception &error) {
-        showError(QString::fromLocal8Bit(error.what()));
-    }
+    runShowingErrors(m_prompt, command);
 }
 
 void TForm1::showError(const QString &text)

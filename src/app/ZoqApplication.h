@@ -21,7 +21,5 @@ public:
     void guard(const std::function<void()> &work);
 
 private:
-    void showError(const QString &text);
-
     Prompt *m_prompt = nullptr;
 };
