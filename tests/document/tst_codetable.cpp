@@ -35,6 +35,7 @@ private slots:
     void postStaysInTheCache();
     void editRules();
     void suspendedControlsAnnounceOnResume();
+    void hooksMayReplaceThemselves();
     void locateFunction();
     void updateBatchWritesOnlyChangedRows();
     void updateBatchFailureKeepsTheCache_data();
@@ -342,6 +343,26 @@ void TestCodeTable::suspendedControlsAnnounceOnResume()
     QCOMPARE(changed.first().at(1).toModelIndex(), table.index(511, 5));
     QCOMPARE(moved.count(), 1);
     QCOMPARE(moved.first().at(0).toInt(), 511);
+}
+
+void TestCodeTable::hooksMayReplaceThemselves()
+{
+    openTemplate();
+    CodeTable &table = *m_table;
+    auto runs = std::make_shared<int>(0);
+    table.setAfterPost([&table, runs] {
+        table.setAfterPost({});
+        ++*runs;
+    });
+    table.setAfterScroll([&table, runs] {
+        table.setAfterScroll({});
+        ++*runs;
+    });
+    edit(table, 2, QStringLiteral("Remark"), QStringLiteral("x"));
+    edit(table, 3, QStringLiteral("Remark"), QStringLiteral("y"));
+    QCOMPARE(*runs, 2);
+    QVERIFY(!table.afterPost());
+    QVERIFY(!table.afterScroll());
 }
 
 void TestCodeTable::locateFunction()
