@@ -30,7 +30,7 @@ endfunction()
 function(zoq_add_bench name)
     cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
-    target_link_libraries(${name} PRIVATE zoq_common ${ARG_LIBS})
+    target_link_libraries(${name} PRIVATE zoq_common zoq_benchsupport ${ARG_LIBS})
 endfunction()
 
 # Adds every direct subfolder of the current source folder that has a CMakeLists.txt.

@@ -3,6 +3,8 @@
 // 512 rows with the arrow key (grid, after-scroll hook and waveform redraw).
 // Run with QT_QPA_PLATFORM=offscreen for figures without a display server.
 
+#include "BenchTiming.h"
+#include "app/Prompt.h"
 #include "app/TForm1.h"
 #include "document/CodeGrid.h"
 #include "document/CodeTable.h"
@@ -11,11 +13,9 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextStream>
 
-#include <algorithm>
-#include <cstdio>
 #include <memory>
-#include <vector>
 
 namespace {
 
@@ -30,17 +30,6 @@ public:
     QString saveFileName(const QString &, const QString &) override { return {}; }
 };
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-void report(const char *what, const std::vector<double> &ms)
-{
-    std::printf("%-44s median %8.2f ms   min %8.2f ms   (%zu runs)\n", what, median(ms),
-                *std::min_element(ms.begin(), ms.end()), ms.size());
-}
 
 } // namespace
 
@@ -51,7 +40,7 @@ int main(int argc, char *argv[])
     SilentPrompt prompt;
     constexpr int Runs = 15;
 
-    std::vector<double> startup, newDocument, arrowPass;
+    QList<double> startup, newDocument, arrowPass;
     for (int run = 0; run < Runs; ++run) {
         QElapsedTimer clock;
         clock.start();
@@ -59,23 +48,24 @@ int main(int argc, char *argv[])
         form->FormCreate();
         form->show();
         QCoreApplication::processEvents();
-        startup.push_back(clock.nsecsElapsed() / 1e6);
+        startup.append(clock.nsecsElapsed() / 1e6);
 
         clock.restart();
         form->NewExecute();
         QCoreApplication::processEvents();
-        newDocument.push_back(clock.nsecsElapsed() / 1e6);
+        newDocument.append(clock.nsecsElapsed() / 1e6);
 
         form->grid().setFocus();
         clock.restart();
         for (int row = 1; row < 512; ++row)
             QTest::keyClick(&form->grid(), Qt::Key_Down);
         QCoreApplication::processEvents();
-        arrowPass.push_back(clock.nsecsElapsed() / 1e6 / 511);
+        arrowPass.append(clock.nsecsElapsed() / 1e6 / 511);
     }
-    std::printf("%-44s %8.2f ms\n", "cold start (first window of the process)", startup.front());
-    report("start-up to the window shown (first New)", startup);
-    report("New", newDocument);
-    report("Down arrow through 512 rows, per row", arrowPass);
+    QTextStream(stdout) << QStringLiteral("Cold start to the window shown (first of the process): %1 ms\n")
+                               .arg(startup.first(), 0, 'f', 2);
+    BenchTiming::report(QStringLiteral("Start-up to the window shown"), BenchTiming::median(startup), Runs, 2);
+    BenchTiming::report(QStringLiteral("New"), BenchTiming::median(newDocument), Runs, 2);
+    BenchTiming::report(QStringLiteral("Down arrow through 512 rows, per row"), BenchTiming::median(arrowPass), Runs);
     return 0;
 }

@@ -1,6 +1,7 @@
 // Prints the median time of the document life cycle on a 512-row document:
 // New, Open, Save under a new name, and Save onto the document's own path
 // after a change to every row (with the deriving after-post hook attached).
+#include "BenchTiming.h"
 #include "document/CodeTable.h"
 #include "document/DerivePostedRow.h"
 #include "document/DocumentStore.h"
@@ -21,21 +22,12 @@ constexpr int Runs = 21;
 
 double medianMs(const std::function<void()> &work)
 {
-    QList<double> times;
-    for (int run = 0; run < Runs; ++run) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        times.append(double(timer.nsecsElapsed()) / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times.at(Runs / 2);
+    return BenchTiming::medianMs(Runs, work);
 }
 
 void report(const char *what, double ms)
 {
-    QTextStream(stdout) << QLatin1String(what)
-                        << QStringLiteral(": median %1 ms over %2 runs\n").arg(ms, 0, 'f', 3).arg(Runs);
+    BenchTiming::report(QLatin1String(what), ms, Runs);
 }
 
 // A learned-looking block whose name and carrier differ per row and per pass.

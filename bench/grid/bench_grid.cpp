@@ -2,6 +2,7 @@
 // main window's start-up size: one repaint of the visible page while paging
 // through all rows, selecting all rows in one step, and selecting them the
 // way Select All walks the table.
+#include "BenchTiming.h"
 #include "document/CodeGrid.h"
 #include "document/CodeTable.h"
 #include "document/DocumentStore.h"
@@ -23,23 +24,12 @@ namespace {
 constexpr int Runs = 101;
 constexpr int PagingPasses = 5;
 
-double median(QList<double> times)
-{
-    std::sort(times.begin(), times.end());
-    return times.at(times.size() / 2);
-}
-
-double elapsedMs(const std::function<void()> &work)
-{
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return double(timer.nsecsElapsed()) / 1e6;
-}
+using BenchTiming::elapsedMs;
+using BenchTiming::median;
 
 void report(const QString &what, double ms, qsizetype samples)
 {
-    QTextStream(stdout) << what << QStringLiteral(": median %1 ms over %2 runs\n").arg(ms, 0, 'f', 4).arg(samples);
+    BenchTiming::report(what, ms, samples, 4);
 }
 
 // Pages down from the top to the bottom, repainting the visible rows after each page.

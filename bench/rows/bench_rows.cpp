@@ -1,5 +1,6 @@
 // Prints the median time of the bulk row commands on a 512-row document with
 // the deriving after-post hook attached, as in the main window.
+#include "BenchTiming.h"
 #include "TestDocument.h"
 
 #include "document/CodeTable.h"
@@ -23,22 +24,12 @@ constexpr int Runs = 21;
 
 double medianMs(const std::function<void()> &work)
 {
-    QList<double> times;
-    for (int run = 0; run < Runs; ++run) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        times.append(double(timer.nsecsElapsed()) / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times.at(Runs / 2);
+    return BenchTiming::medianMs(Runs, work);
 }
 
 void report(const char *what, double ms)
 {
-    QTextStream(stdout) << QLatin1String(what) << QStringLiteral(": median %1 ms over %2 runs\n")
-                                                      .arg(ms, 0, 'f', 3)
-                                                      .arg(Runs);
+    BenchTiming::report(QLatin1String(what), ms, Runs);
 }
 
 } // namespace
