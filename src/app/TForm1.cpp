@@ -153,6 +153,7 @@ QAction *TForm1::addAction(const QString &name, const QString &caption, const QK
                            void (TForm1::*handler)())
 {
     auto *action = new QAction(caption, this);
+    action->setIconText(caption); // tool buttons show the caption as it stands, "..." included
     action->setObjectName(name);
     action->setShortcut(shortcut);
     action->setShortcutContext(Qt::WindowShortcut);
