@@ -35,6 +35,13 @@ SerialLink::SerialLink(Prompt &prompt, QObject *parent)
     , m_inbuff(InBuffSize, '\0')
     , m_portDirectory(QCoreApplication::applicationDirPath())
 {
+    // A device that vanished (adapter unplugged, the far end of a terminal
+    // closed) keeps reporting itself readable and failing the read; without
+    // closing it the event loop would spin. The next write reopens sCommName, as after any failed write.
+    connect(m_port, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError error) {
+        if (error == QSerialPort::ResourceError || error == QSerialPort::ReadError)
+            QMetaObject::invokeMethod(this, &SerialLink::closePort, Qt::QueuedConnection);
+    });
 }
 
 QSerialPort *SerialLink::hComm() const

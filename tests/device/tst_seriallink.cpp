@@ -29,6 +29,7 @@ private slots:
     void badSettingsTellUser();
     void portIsExclusive();
     void closeAndReopen();
+    void vanishedDeviceIsClosed();
     void closeWithoutPortChangesNothing();
     void transferRateAppliesOnReopen();
 
@@ -168,6 +169,16 @@ void TestSerialLink::closeAndReopen()
     QVERIFY(m_link->WriteComm(QByteArrayLiteral("x")));
     QCOMPARE(m_pty->readAll(), QByteArrayLiteral("x"));
     QVERIFY(m_prompt.asked().isEmpty());
+}
+
+void TestSerialLink::vanishedDeviceIsClosed()
+{
+    openOnPty();
+    m_pty.reset(); // the far end goes away, as an unplugged adapter does
+    char byte = 0;
+    QVERIFY(!m_link->ReadComm(&byte, 1, 0));
+    SerialLink::pause(100);
+    QVERIFY(m_link->hComm() == nullptr);
 }
 
 void TestSerialLink::closeWithoutPortChangesNothing()
