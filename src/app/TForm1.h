@@ -59,23 +59,17 @@ public:
     [[nodiscard]] QString documentPath() const { return m_documentPath; }
     [[nodiscard]] bool isModified() const { return m_modified; }
     [[nodiscard]] bool isDocumentOpen() const { return m_documentOpen; }
-    [[nodiscard]] const ModuleInfo &moduleInfo() const { return m_moduleInfo; }
     [[nodiscard]] CodeTable &table() const { return *ADOQuery1; }
     [[nodiscard]] CodeGrid &grid() const { return *DBGridEh1; }
-    [[nodiscard]] WaveView &waveView() const { return *ScrollBox1; }
     [[nodiscard]] SerialLink &link() const { return *m_link; }
-    [[nodiscard]] RowClipboard &clipboard() const { return *m_clipboard; }
     [[nodiscard]] QString workingPath() const;
     [[nodiscard]] QString settingsPath() const;
 
     // Module parameters.
     [[nodiscard]] int irPortMask() const { return m_irPortMask; }
     [[nodiscard]] int irFormat() const { return m_irFormat; }
-    [[nodiscard]] int moduleId() const { return m_moduleId; }
-    [[nodiscard]] int learnTime() const { return m_learnTime; }
 
-    // Tests replace the physical left-button state and the modal runs of the
-    // IR data editor and the small dialogs.
+    // Tests replace the physical left-button state.
     void setLeftButtonState(std::function<bool()> isDown) { m_leftButtonDown = std::move(isDown); }
     [[nodiscard]] bool leftButtonDown() const;
 
@@ -137,9 +131,6 @@ public:
     [[nodiscard]] PortLamp *portLamp(int i) const { return m_portLamps[i]; }
     [[nodiscard]] QAction *action(const QString &name) const;
     [[nodiscard]] QString statusText(int panel) const;
-    [[nodiscard]] TfmIRData &irDataDialog() const { return *m_fmIRData; }
-    [[nodiscard]] TfmFuncEdit &funcEditDialog() const { return *m_fmFuncEdit; }
-    [[nodiscard]] TfmRemark &remarkDialog() const { return *m_fmRemark; }
     [[nodiscard]] TfmGoTo &goToDialog() const { return *m_fmGoTo; }
     [[nodiscard]] TfmProgress &progressDialog() const { return *m_fmProgress; }
 
