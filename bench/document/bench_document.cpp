@@ -20,16 +20,6 @@ namespace {
 
 constexpr int Runs = 21;
 
-double medianMs(const std::function<void()> &work)
-{
-    return BenchTiming::medianMs(Runs, work);
-}
-
-void report(const char *what, double ms)
-{
-    BenchTiming::report(QLatin1String(what), ms, Runs);
-}
-
 // A learned-looking block whose name and carrier differ per row and per pass.
 QByteArray blockFor(int row, int pass)
 {
@@ -61,26 +51,26 @@ int main(int argc, char *argv[])
     const QString working = dir.filePath(QStringLiteral("Temp.~tmp"));
     CodeTable table;
 
-    report("New (write template + open)", medianMs([&] {
+    BenchTiming::timeAndReport("New (write template + open)", Runs, [&] {
         table.close();
         DocumentStore::writeTemplate(working);
         table.open(working);
-    }));
+    });
 
     const QString document = dir.filePath(QStringLiteral("bench.zoq"));
     table.setAfterPost([&table] { derivePostedRow(table); });
     changeEveryRow(table, 0);
     DocumentStore::saveAs(table, document, {});
-    report("Open of a 512-row document", medianMs([&] { table.open(document); }));
+    BenchTiming::timeAndReport("Open of a 512-row document", Runs, [&] { table.open(document); });
 
     const QString copy = dir.filePath(QStringLiteral("copy.zoq"));
-    report("Save under a new name", medianMs([&] { DocumentStore::saveAs(table, copy, [](int) {}); }));
+    BenchTiming::timeAndReport("Save under a new name", Runs, [&] { DocumentStore::saveAs(table, copy, [](int) {}); });
 
     int pass = 0;
-    report("Edit and post of 512 rows", medianMs([&] { changeEveryRow(table, ++pass); }));
-    report("Save onto own path after 512 changed rows", medianMs([&] {
+    BenchTiming::timeAndReport("Edit and post of 512 rows", Runs, [&] { changeEveryRow(table, ++pass); });
+    BenchTiming::timeAndReport("Save onto own path after 512 changed rows", Runs, [&] {
         changeEveryRow(table, ++pass);
         table.updateBatch();
-    }));
+    });
     return 0;
 }

@@ -22,16 +22,6 @@ namespace {
 
 constexpr int Runs = 21;
 
-double medianMs(const std::function<void()> &work)
-{
-    return BenchTiming::medianMs(Runs, work);
-}
-
-void report(const char *what, double ms)
-{
-    BenchTiming::report(QLatin1String(what), ms, Runs);
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -45,22 +35,22 @@ int main(int argc, char *argv[])
     TestDocument::HookCounts counts;
     TestDocument::attachHooks(table, counts);
 
-    report("Insert on row 1", medianMs([&] { insertEmptyRow(table, 1); }));
-    report("Delete on row 1", medianMs([&] { deleteRow(table, 1); }));
+    BenchTiming::timeAndReport("Insert on row 1", Runs, [&] { insertEmptyRow(table, 1); });
+    BenchTiming::timeAndReport("Delete on row 1", Runs, [&] { deleteRow(table, 1); });
 
     RowClipboard clipboard;
     QList<int> allRows(512);
     std::iota(allRows.begin(), allRows.end(), 1);
-    report("Copy of 512 rows", medianMs([&] { (void)clipboard.copyRows(table, allRows); }));
-    report("Paste of 512 rows", medianMs([&] {
+    BenchTiming::timeAndReport("Copy of 512 rows", Runs, [&] { (void)clipboard.copyRows(table, allRows); });
+    BenchTiming::timeAndReport("Paste of 512 rows", Runs, [&] {
         table.first();
         (void)clipboard.pasteRows(table);
-    }));
+    });
 
     const QString image = dir.filePath(QStringLiteral("bench.bin"));
-    report("Compile", medianMs([&] { compileImage(table, image); }));
+    BenchTiming::timeAndReport("Compile", Runs, [&] { compileImage(table, image); });
     const QByteArray bytes = readImageFile(image);
-    report("Read image file", medianMs([&] { (void)readImageFile(image); }));
-    report("Import", medianMs([&] { importImage(table, bytes); }));
+    BenchTiming::timeAndReport("Read image file", Runs, [&] { (void)readImageFile(image); });
+    BenchTiming::timeAndReport("Import", Runs, [&] { importImage(table, bytes); });
     return 0;
 }

@@ -39,4 +39,10 @@ inline void report(const QString &what, double ms, qsizetype runs, int decimals 
     QTextStream(stdout) << what << QStringLiteral(": median %1 ms over %2 runs\n").arg(ms, 0, 'f', decimals).arg(runs);
 }
 
+// Times runs runs of work and prints the median under what.
+inline void timeAndReport(const char *what, int runs, const std::function<void()> &work)
+{
+    report(QLatin1String(what), medianMs(runs, work), runs);
+}
+
 } // namespace BenchTiming

@@ -128,27 +128,21 @@ void WaveRenderer::drawSymbol(const TIRDataBlock &block, int symbol, int waveSca
 {
     const TIRFrameHeader header = block.header();
     const TIRDuration entry = header.duration(block.symbol(symbol));
-    const auto advance = [this](qint64 width) {
-        m_x = int(std::min<qint64>(m_x + width, StripWidth));
-    };
+    drawSegment(gapMicros(entry.gap), GapLabelY, LowY, HighY, waveScale, showTime);
+    drawSegment(burstMicros(entry.burst, header.carrierPeriod()), BurstLabelY, HighY, LowY, waveScale, showTime);
+}
 
-    const qint64 gap = gapMicros(entry.gap);
-    const qint64 gapWidth = pixelsFor(gap, waveScale);
-    if (TimeLabelFits(gap, gapWidth, showTime))
-        writeText(WaveStrip, m_x + 1, GapLabelY, QString::number(gap));
-    moveTo(m_x, LowY);
-    advance(gapWidth);
-    lineTo(m_x, LowY);
-    lineTo(m_x, HighY);
-
-    const qint64 burst = burstMicros(entry.burst, header.carrierPeriod());
-    const qint64 burstWidth = pixelsFor(burst, waveScale);
-    if (TimeLabelFits(burst, burstWidth, showTime))
-        writeText(WaveStrip, m_x + 1, BurstLabelY, QString::number(burst));
-    moveTo(m_x, HighY);
-    advance(burstWidth);
-    lineTo(m_x, HighY);
-    lineTo(m_x, LowY);
+// One gap or burst: its label, the level from x to its end, then the edge
+// to the other level. x never passes the strip's right edge.
+void WaveRenderer::drawSegment(qint64 micros, int labelY, int level, int nextLevel, int waveScale, bool showTime)
+{
+    const qint64 width = pixelsFor(micros, waveScale);
+    if (TimeLabelFits(micros, width, showTime))
+        writeText(WaveStrip, m_x + 1, labelY, QString::number(micros));
+    moveTo(m_x, level);
+    m_x = int(std::min<qint64>(m_x + width, StripWidth));
+    lineTo(m_x, level);
+    lineTo(m_x, nextLevel);
 }
 
 void WaveRenderer::drawAxis(int waveScale)

@@ -70,6 +70,7 @@ private:
     void drawSignal(const TIRDataBlock &block, int waveScale, bool showTime);
     void drawPass(const TIRDataBlock &block, int first, int end, int waveScale, bool showTime);
     void drawSymbol(const TIRDataBlock &block, int symbol, int waveScale, bool showTime);
+    void drawSegment(qint64 micros, int labelY, int level, int nextLevel, int waveScale, bool showTime);
     void drawAxis(int waveScale);
     void renderAxis(int waveScale);
 
