@@ -884,7 +884,8 @@ void TForm1::readSettings()
 bool TForm1::writeSettings()
 {
     SettingsFile::Settings settings;
-    settings.learnTime = ComboBox1->currentIndex();
+    // The item matching the text in use, which a typed text may differ from.
+    settings.learnTime = m_learnTime - 1;
     settings.comPort = ComboBox2->currentIndex();
     settings.moduleId = ComboBox3->currentIndex();
     settings.irFormat = m_irFormat;

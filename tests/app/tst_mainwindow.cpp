@@ -92,6 +92,8 @@ private slots:
     void openRefusesBadFileAndGoesOn();
     void closeWritesSettingsUnlessCancelled();
     void closeWithUnwritableSettingsStillCloses();
+    void typedLearnTimeIsSaved_data();
+    void typedLearnTimeIsSaved();
     void learnStoresCaptureAndDerivesFields();
     void sendGestureLightsTickedPortsUntilRelease();
     void sendOnEmptyRowWritesNothing();
@@ -316,6 +318,30 @@ void TestMainWindow::closeWithUnwritableSettingsStillCloses()
     QVERIFY(m_form->close());
     QCOMPARE(m_prompt.asked().size(), 1);
     QVERIFY(m_prompt.asked().first().text.contains(QStringLiteral("ZOQ.ini")));
+}
+
+void TestMainWindow::typedLearnTimeIsSaved_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QByteArray>("timeLine");
+    QTest::newRow("3s") << QStringLiteral("3s") << QByteArray("TIME=2");
+    QTest::newRow("2s") << QStringLiteral("2s") << QByteArray("TIME=1");
+    QTest::newRow("no item matches") << QStringLiteral("5s") << QByteArray("TIME=-1");
+}
+
+void TestMainWindow::typedLearnTimeIsSaved()
+{
+    QFETCH(QString, typed);
+    QFETCH(QByteArray, timeLine);
+    startWindow();
+    QLineEdit *edit = m_form->learnTimeBox()->lineEdit();
+    edit->selectAll();
+    QTest::keyClicks(edit, typed);
+    QCOMPARE(m_form->learnTimeBox()->currentText(), typed);
+    QVERIFY(m_form->close());
+    const QList<QByteArray> lines = readFile(m_dir->filePath(QStringLiteral("ZOQ.ini"))).split('\n');
+    QCOMPARE(lines.value(0), QByteArray("[LEARNTIME]\r"));
+    QCOMPARE(lines.value(1), timeLine + '\r');
 }
 
 void TestMainWindow::learnStoresCaptureAndDerivesFields()
