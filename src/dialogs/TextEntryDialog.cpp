@@ -16,6 +16,7 @@ constexpr int MaxVisibleCharacters = 40;
 TextEntryDialog::TextEntryDialog(const QString &caption, const QString &label, int maxLength, QWidget *parent)
     : ZoqDialog(caption, parent)
     , m_box(new QLineEdit(this))
+    , m_limit(maxLength)
 {
     m_box->setMaxLength(maxLength);
     m_box->setMinimumWidth(fontMetrics().averageCharWidth() * qMin(maxLength, MaxVisibleCharacters) + 12);
@@ -44,6 +45,10 @@ bool TextEntryDialog::execWith(const QString &text)
 
 void TextEntryDialog::setText(const QString &text)
 {
+    // The limit holds for typing only: a longer text given here (a name from
+    // an upload or an image, a remark from another tool) stays whole, and the
+    // user cannot make it longer than it is.
+    m_box->setMaxLength(qMax(m_limit, int(text.size())));
     m_box->setText(text);
 }
 

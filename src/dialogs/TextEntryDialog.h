@@ -6,6 +6,7 @@ class QLineEdit;
 class QPushButton;
 
 // A labelled one-line entry box with "Ok" and "Cancel"; Enter in the box is Ok.
+// The box limits what the user types to maxLength characters.
 class TextEntryDialog : public ZoqDialog
 {
     Q_OBJECT
@@ -17,7 +18,8 @@ public:
     // Puts text in the box, runs the dialog modally and tells whether it
     // ended with Ok; the box's text is then in text().
     [[nodiscard]] bool execWith(const QString &text);
-    // Puts text in the box (cut to the box's limit), as execWith does before it opens.
+    // Puts text in the box, as execWith does before it opens. A text longer
+    // than the box's limit is kept whole; typing cannot lengthen it further.
     void setText(const QString &text);
     [[nodiscard]] QString text() const;
 
@@ -27,6 +29,7 @@ public:
 
 private:
     QLineEdit *m_box;
+    int m_limit;
     QPushButton *m_ok;
     QPushButton *m_cancel;
 };

@@ -99,6 +99,8 @@ private slots:
     void sendOnEmptyRowWritesNothing();
     void rightPressNeverReachesGrid();
     void insertDeleteAndRename();
+    void renameAndRemarkKeepLongerTexts_data();
+    void renameAndRemarkKeepLongerTexts();
     void copyPasteAndSelectAll();
     void goToMessages();
     void compileImportRoundTrip();
@@ -473,6 +475,42 @@ void TestMainWindow::insertDeleteAndRename()
     QCOMPARE(m_form->table().fieldText(QStringLiteral("Function")), QStringLiteral("VOL+"));
     QCOMPARE(m_prompt.texts(), (QStringList{QStringLiteral("Really delete IR data in selection items?"),
                                             QStringLiteral("Really delete IR data in selection items?")}));
+}
+
+void TestMainWindow::renameAndRemarkKeepLongerTexts_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("15-character name") << QStringLiteral("Function") << QStringLiteral("CHANNEL-UP-LONG");
+    QTest::newRow("120-character remark") << QStringLiteral("Remark") << QString(120, u'r');
+}
+
+void TestMainWindow::renameAndRemarkKeepLongerTexts()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, text);
+    startWindow();
+    m_form->table().setRecNo(4);
+    m_form->table().edit();
+    if (field == QLatin1String("Function")) {
+        TIRDataBlock block;
+        block.setName(text);
+        m_form->table().setField(QStringLiteral("IR Data"), block.toByteArray());
+    }
+    m_form->table().setField(field, text);
+    m_form->table().post();
+    QCOMPARE(m_form->table().fieldText(field), text);
+
+    // Enter with the text as it was given.
+    QTimer::singleShot(0, [] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        QVERIFY(dialog);
+        QTest::keyClick(dialog->findChild<QLineEdit *>(), Qt::Key_Return);
+    });
+    emit m_form->grid().fieldDoubleClicked(field);
+    QCOMPARE(m_form->table().fieldText(field), text);
+    if (field == QLatin1String("Function"))
+        QCOMPARE(TIRDataBlock::fromField(m_form->table().irData()).name(), text);
 }
 
 void TestMainWindow::copyPasteAndSelectAll()

@@ -69,6 +69,8 @@ private slots:
     void entryLayout();
     void entryLimit_data();
     void entryLimit();
+    void entryKeepsLongerTextOnEnter_data();
+    void entryKeepsLongerTextOnEnter();
     void entryEnterAccepts_data();
     void entryEnterAccepts();
     void entryCancelRejects_data();
@@ -126,9 +128,41 @@ void TestDialogs::entryLimit()
     dialog->show();
     QTest::keyClicks(dialog->box(), QString(limit + 5, u'k'));
     QCOMPARE(dialog->text(), QString(limit, u'k'));
-    dialog->setText(QString(limit + 1, u'x'));
-    QCOMPARE(dialog->text(), QString(limit, u'x'));
+
+    // A longer text given to the box stays whole, and typing cannot lengthen it.
+    const QString longer = QString(limit + 3, u'x');
+    dialog->setText(longer);
+    QCOMPARE(dialog->text(), longer);
+    dialog->box()->end(false);
+    QTest::keyClicks(dialog->box(), QStringLiteral("yy"));
+    QCOMPARE(dialog->text(), longer);
+    QTest::keyClick(dialog->box(), Qt::Key_Backspace);
+    QTest::keyClicks(dialog->box(), QStringLiteral("yy"));
+    QCOMPARE(dialog->text(), QString(limit + 2, u'x') + u'y');
+
+    // The next text given brings the limit back.
+    dialog->setText(QString());
+    QTest::keyClicks(dialog->box(), QString(limit + 5, u'k'));
+    QCOMPARE(dialog->text(), QString(limit, u'k'));
     dialog->reject();
+}
+
+void TestDialogs::entryKeepsLongerTextOnEnter_data()
+{
+    QTest::addColumn<Kind>("kind");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("function, 15 characters") << Kind::FuncEdit << QStringLiteral("VOLUME-UP-LONG!");
+    QTest::newRow("remark, 120 characters") << Kind::Remark << QString(120, u'r');
+}
+
+void TestDialogs::entryKeepsLongerTextOnEnter()
+{
+    QFETCH(Kind, kind);
+    QFETCH(QString, text);
+    auto dialog = makeEntry(kind);
+    whenShown(*dialog, [&] { QTest::keyClick(dialog->box(), Qt::Key_Return); });
+    QVERIFY(dialog->execWith(text));
+    QCOMPARE(dialog->text(), text);
 }
 
 void TestDialogs::entryEnterAccepts_data()
