@@ -11,6 +11,7 @@
 #include <QMouseEvent>
 #include <QScopedValueRollback>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 #include <algorithm>
 
@@ -18,6 +19,9 @@ namespace {
 
 // Space around the text of a column's default width.
 constexpr int CellPadding = 4;
+
+// Wheel turn of one notch, in eighths of a degree.
+constexpr int WheelNotch = 120;
 
 [[nodiscard]] int indexOfField(const QStringList &names, const QString &name)
 {
@@ -178,6 +182,33 @@ void CodeGrid::keyPressEvent(QKeyEvent *event)
     QTableView::keyPressEvent(event);
     if (currentIndex().row() != before)
         clearSelection();
+}
+
+// The wheel moves the current row, one row per notch, and the view follows
+// it, as the keyboard does; a sideways turn scrolls the view.
+void CodeGrid::wheelEvent(QWheelEvent *event)
+{
+    const int turn = event->angleDelta().y();
+    if (turn == 0 || model() == nullptr || model()->rowCount() == 0) {
+        QTableView::wheelEvent(event);
+        return;
+    }
+    event->accept();
+    m_wheelRemainder += turn;
+    const int notches = m_wheelRemainder / WheelNotch;
+    m_wheelRemainder -= notches * WheelNotch;
+    moveCurrentRowBy(-notches);
+}
+
+void CodeGrid::moveCurrentRowBy(int rows)
+{
+    const int from = std::max(currentIndex().row(), 0);
+    const int to = std::clamp(from + rows, 0, model()->rowCount() - 1);
+    if (to == currentIndex().row())
+        return;
+    clearSelection();
+    const int column = std::max(currentIndex().column(), 0);
+    selectionModel()->setCurrentIndex(model()->index(to, column), QItemSelectionModel::NoUpdate);
 }
 
 void CodeGrid::focusInEvent(QFocusEvent *event)

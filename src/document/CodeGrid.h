@@ -18,8 +18,8 @@ class CodeTable;
 // the current row the grid keeps a selection, a set of rows listed in table
 // order: a plain click makes it the clicked row, Ctrl+click toggles a row,
 // Shift+click takes the rows from the current row to the clicked one. Moving
-// the current row by keyboard and scrolling with the vertical scroll bar
-// clear it.
+// the current row by keyboard or by the mouse wheel (one row per notch) and
+// scrolling with the vertical scroll bar clear it.
 //
 // Left presses are mapped by their X position alone (title row included)
 // after the grid has handled them: the send strip and the rest of the "ID"
@@ -72,6 +72,7 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     void keyboardSearch(const QString &search) override;
@@ -83,6 +84,7 @@ private:
     void followTableCursor(int row0);
     void applyDefaultColumnWidths();
     void onScrollAction(int action);
+    void moveCurrentRowBy(int rows);
 
     // The grid's own handling of a left press on a row.
     void pressRow(QMouseEvent *event);
@@ -103,5 +105,7 @@ private:
     std::vector<bool> m_selected;
     int m_selectedCount = 0;
     int m_carryOrdinal = -1;
+    // Wheel turn not yet worth a whole notch (high-resolution wheels).
+    int m_wheelRemainder = 0;
     bool m_followingTable = false;
 };

@@ -81,7 +81,8 @@ private slots:
     void selectAllThroughSuspendedTable();
     void verticalScrollBarClearsSelection_data();
     void verticalScrollBarClearsSelection();
-    void mouseWheelClearsSelection();
+    void mouseWheelMovesCurrentRow_data();
+    void mouseWheelMovesCurrentRow();
 
     void pressMapping_data();
     void pressMapping();
@@ -384,15 +385,44 @@ void TestGrid::verticalScrollBarClearsSelection()
     QCOMPARE(m_grid->selectedCount(), clears ? 0 : 2);
 }
 
-void TestGrid::mouseWheelClearsSelection()
+void TestGrid::mouseWheelMovesCurrentRow_data()
 {
+    QTest::addColumn<int>("from");
+    QTest::addColumn<QList<int>>("turns"); // one wheel event each, 120 = one notch away from the user
+    QTest::addColumn<int>("to");
+    QTest::newRow("one notch down") << 5 << QList<int>{-120} << 6;
+    QTest::newRow("one notch up") << 5 << QList<int>{120} << 4;
+    QTest::newRow("three notches in one event") << 5 << QList<int>{-360} << 8;
+    QTest::newRow("two half notches") << 5 << QList<int>{-60, -60} << 6;
+    QTest::newRow("one half notch") << 5 << QList<int>{-60} << 5;
+    QTest::newRow("down at the last row") << 512 << QList<int>{-120} << 512;
+    QTest::newRow("up at the first row") << 1 << QList<int>{120} << 1;
+    QTest::newRow("beyond the last row") << 510 << QList<int>{-600} << 512;
+}
+
+void TestGrid::mouseWheelMovesCurrentRow()
+{
+    QFETCH(int, from);
+    QFETCH(QList<int>, turns);
+    QFETCH(int, to);
+    m_table->setRecNo(from);
     m_grid->addRowToSelection(3);
-    const QPoint at = viewportPoint(2, 1);
-    QWheelEvent wheel(at, m_grid->viewport()->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
-                      Qt::NoModifier, Qt::NoScrollPhase, false);
-    QCoreApplication::sendEvent(m_grid->viewport(), &wheel);
-    QVERIFY(m_grid->verticalScrollBar()->value() > 0);
-    QCOMPARE(m_grid->selectedCount(), 0);
+    int scrolls = 0;
+    m_table->setAfterScroll([&scrolls] { ++scrolls; });
+
+    for (const int turn : turns) {
+        const QPoint at = m_grid->viewport()->rect().center();
+        QWheelEvent wheel(at, m_grid->viewport()->mapToGlobal(at), QPoint(), QPoint(0, turn), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(m_grid->viewport(), &wheel);
+    }
+    QCOMPARE(m_table->recNo(), to);
+    QCOMPARE(m_grid->currentIndex().row(), to - 1);
+    QCOMPARE(scrolls, to == from ? 0 : 1);
+    QCOMPARE(m_grid->selectedCount(), to == from ? 1 : 0);
+    // The view follows the current row.
+    const QRect row = m_grid->visualRect(m_grid->currentIndex());
+    QVERIFY(m_grid->viewport()->rect().contains(row.center()));
 }
 
 void TestGrid::pressMapping_data()
