@@ -573,9 +573,23 @@ void TForm1::updateActions()
 
 void TForm1::InsertFunctionsExecute()
 {
-    insertEmptyRow(*ADOQuery1, ADOQuery1->recNo());
+    const int cur = ADOQuery1->recNo();
+    if (!confirmPushOut(pushedOutRow(*ADOQuery1, cur)))
+        return;
+    insertEmptyRow(*ADOQuery1, cur);
     m_modified = true;
     DrawWave(true);
+}
+
+// Insert loses the content of the last row: asked first unless it is empty.
+bool TForm1::confirmPushOut(int row)
+{
+    if (isEmptyRow(*ADOQuery1, row))
+        return true;
+    const QString name = ADOQuery1->valueAt(row - 1, ADOQuery1->fieldIndex(QStringLiteral("Function"))).toString();
+    const QString what = name.isEmpty() ? QStringLiteral("Row %1").arg(row)
+                                        : QStringLiteral("Row %1 '%2'").arg(QString::number(row), name);
+    return m_prompt.askYesNo(mainCaption(), what + QStringLiteral(" will be pushed out. Insert anyway?"));
 }
 
 void TForm1::DelFunctionsExecute()

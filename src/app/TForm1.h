@@ -158,6 +158,7 @@ private:
     void showError(const QString &text);
 
     bool savePrompt();
+    [[nodiscard]] bool confirmPushOut(int row);
     bool newDocument();
     void OpenDocument(const QString &path);
     void importImage(const QString &path);

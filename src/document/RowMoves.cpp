@@ -22,7 +22,7 @@ using RowValues = QList<QVariant>;
 int passEnd(CodeTable &table, int cur)
 {
     table.setRecNo(cur);
-    return std::max(cur, std::min(SlotCount, table.recordCount()));
+    return pushedOutRow(table, cur);
 }
 
 RowValues readRow(const CodeTable &table)
@@ -68,6 +68,27 @@ void insertEmptyRow(CodeTable &table, int cur)
     for (int k = passEnd(table, cur); k > cur; --k)
         moveRow(table, k - 1, k);
     emptyRow(table, cur);
+}
+
+int pushedOutRow(const CodeTable &table, int cur)
+{
+    return std::max(cur, std::min(SlotCount, table.recordCount()));
+}
+
+bool isEmptyRow(const CodeTable &table, int row)
+{
+    const int irData = table.fieldIndex(QStringLiteral("IR Data"));
+    for (int f = FirstMovedField; f < table.fieldCount(); ++f) {
+        const QVariant value = table.valueAt(row - 1, f);
+        if (f == irData) {
+            const QByteArray bytes = value.toByteArray();
+            if (std::any_of(bytes.cbegin(), bytes.cend(), [](char byte) { return byte != 0; }))
+                return false;
+        } else if (!value.toString().isEmpty()) {
+            return false;
+        }
+    }
+    return true;
 }
 
 void deleteRow(CodeTable &table, int cur)

@@ -16,6 +16,14 @@ class CodeTable;
 // content of the last slot row is lost. Row cur stays current.
 void insertEmptyRow(CodeTable &table, int cur);
 
+// The row whose content an insert at cur loses: the last slot row, or cur
+// itself on a row beyond it.
+[[nodiscard]] int pushedOutRow(const CodeTable &table, int cur);
+
+// True when row (from 1) holds what a freed row holds: no text in any field
+// after "ID" and an "IR Data" of zero bytes only (or none).
+[[nodiscard]] bool isEmptyRow(const CodeTable &table, int row);
+
 // Removes the content of row cur and pulls the rows below it up by one; the
 // last slot row becomes empty. Row cur is current afterwards.
 void deleteRow(CodeTable &table, int cur);

@@ -13,6 +13,7 @@
 #include "image/TEepromImage.h"
 #include "modsim/ModuleSimulator.h"
 #include "support/ScriptedPrompt.h"
+#include "TestDocument.h"
 
 #include <QAction>
 #include <QApplication>
@@ -99,6 +100,8 @@ private slots:
     void sendOnEmptyRowWritesNothing();
     void rightPressNeverReachesGrid();
     void insertDeleteAndRename();
+    void insertAsksBeforePushingOutLastRow_data();
+    void insertAsksBeforePushingOutLastRow();
     void renameAndRemarkKeepLongerTexts_data();
     void renameAndRemarkKeepLongerTexts();
     void copyPasteAndSelectAll();
@@ -475,6 +478,70 @@ void TestMainWindow::insertDeleteAndRename()
     QCOMPARE(m_form->table().fieldText(QStringLiteral("Function")), QStringLiteral("VOL+"));
     QCOMPARE(m_prompt.texts(), (QStringList{QStringLiteral("Really delete IR data in selection items?"),
                                             QStringLiteral("Really delete IR data in selection items?")}));
+}
+
+void TestMainWindow::insertAsksBeforePushingOutLastRow_data()
+{
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<int>("cur");
+    QTest::addColumn<QString>("lastRow"); // "signal" (named Power), "remark" or "empty"
+    QTest::addColumn<Answer>("answer");
+    QTest::addColumn<QString>("question"); // empty: none is asked
+    QTest::addColumn<bool>("inserted");
+
+    const QString power = QStringLiteral("Row 512 'Power' will be pushed out. Insert anyway?");
+    QTest::newRow("named signal, Yes") << 512 << 10 << QStringLiteral("signal") << Answer::Yes << power << true;
+    QTest::newRow("named signal, No") << 512 << 10 << QStringLiteral("signal") << Answer::No << power << false;
+    QTest::newRow("remark only") << 512 << 10 << QStringLiteral("remark") << Answer::Yes
+                                 << QStringLiteral("Row 512 will be pushed out. Insert anyway?") << true;
+    QTest::newRow("empty last row") << 512 << 10 << QStringLiteral("empty") << Answer::Yes << QString() << true;
+    QTest::newRow("on the last row") << 512 << 512 << QStringLiteral("signal") << Answer::Yes << power << true;
+    QTest::newRow("300-row document") << 300 << 10 << QStringLiteral("signal") << Answer::Yes
+                                      << QStringLiteral("Row 300 'Power' will be pushed out. Insert anyway?") << true;
+}
+
+void TestMainWindow::insertAsksBeforePushingOutLastRow()
+{
+    QFETCH(int, rows);
+    QFETCH(int, cur);
+    QFETCH(QString, lastRow);
+    QFETCH(Answer, answer);
+    QFETCH(QString, question);
+    QFETCH(bool, inserted);
+    startWindow();
+    if (rows != 512) {
+        const QString path = m_dir->filePath(QStringLiteral("short.zoq"));
+        TestDocument::write(path, rows, TestDocument::Content::Template);
+        m_prompt.queueFileName(path);
+        m_form->action(QStringLiteral("Open"))->trigger();
+        QCOMPARE(m_form->table().recordCount(), rows);
+    }
+    CodeTable &table = m_form->table();
+    table.setRecNo(rows);
+    table.edit();
+    if (lastRow == QLatin1String("signal")) {
+        TIRDataBlock block;
+        block.set(0, 'r');
+        block.setName(QStringLiteral("Power"));
+        table.setField(QStringLiteral("IR Data"), block.toByteArray());
+    } else if (lastRow == QLatin1String("remark")) {
+        table.setField(QStringLiteral("Remark"), QStringLiteral("kept"));
+    }
+    table.post();
+    table.setRecNo(cur);
+    table.edit();
+    table.setField(QStringLiteral("Remark"), QStringLiteral("here"));
+    table.post();
+
+    if (!question.isEmpty())
+        m_prompt.queueAnswer(answer);
+    m_form->action(QStringLiteral("InsertFunctions"))->trigger();
+
+    QCOMPARE(m_prompt.texts(), question.isEmpty() ? QStringList() : QStringList{question});
+    if (!question.isEmpty())
+        QCOMPARE(m_prompt.asked().last().title, QStringLiteral("ZOQ V2.1-20091015"));
+    QCOMPARE(table.recNo(), cur);
+    QCOMPARE(table.fieldText(QStringLiteral("Remark")).isEmpty(), inserted);
 }
 
 void TestMainWindow::renameAndRemarkKeepLongerTexts_data()

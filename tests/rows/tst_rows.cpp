@@ -50,6 +50,8 @@ private slots:
     void moves();
     void insertThenDeleteRestores();
     void movesDeriveNothingAndRestoreHooks();
+    void emptyRowCheck_data();
+    void emptyRowCheck();
     void moveOutsideTableChangesNothing_data();
     void moveOutsideTableChangesNothing();
 
@@ -110,6 +112,8 @@ void TestRows::moves()
     QFETCH(int, last);
     auto table = openDocument(rows);
     table->setRecNo(cur);
+    if (move == Move::Insert)
+        QCOMPARE(pushedOutRow(*table, cur), last);
 
     run(move, *table, cur);
 
@@ -152,6 +156,43 @@ void TestRows::movesDeriveNothingAndRestoreHooks()
     table->post();
     QCOMPARE(counts.posts, 1);
     QCOMPARE(table->fieldText(QStringLiteral("Function")), QStringLiteral("KEY7"));
+}
+
+void TestRows::emptyRowCheck_data()
+{
+    QTest::addColumn<QString>("field"); // set on a template row; empty: left as it is
+    QTest::addColumn<QVariant>("value");
+    QTest::addColumn<bool>("empty");
+    QTest::newRow("template row") << QString() << QVariant() << true;
+    QTest::newRow("null block") << QStringLiteral("IR Data") << QVariant() << true;
+    QTest::newRow("short zero block") << QStringLiteral("IR Data") << QVariant(QByteArray(10, '\0')) << true;
+    QByteArray oneByte(512, '\0');
+    oneByte[300] = 1;
+    QTest::newRow("one byte set") << QStringLiteral("IR Data") << QVariant(oneByte) << false;
+    QTest::newRow("name") << QStringLiteral("Function") << QVariant(QStringLiteral("MUTE")) << false;
+    QTest::newRow("remark") << QStringLiteral("Remark") << QVariant(QStringLiteral("kept")) << false;
+    QTest::newRow("carry") << QStringLiteral("Carry") << QVariant(QStringLiteral("0")) << false;
+}
+
+void TestRows::emptyRowCheck()
+{
+    QFETCH(QString, field);
+    QFETCH(QVariant, value);
+    QFETCH(bool, empty);
+    auto table = openDocument(8, Content::Template);
+    if (!field.isEmpty()) {
+        table->setRecNo(5);
+        table->edit();
+        table->setField(field, value);
+        table->post();
+    }
+    QCOMPARE(isEmptyRow(*table, 5), empty);
+    QVERIFY(isEmptyRow(*table, 4));
+
+    auto distinct = openDocument(8);
+    QVERIFY(!isEmptyRow(*distinct, 5));
+    insertEmptyRow(*distinct, 5);
+    QVERIFY(isEmptyRow(*distinct, 5));
 }
 
 void TestRows::moveOutsideTableChangesNothing_data()
