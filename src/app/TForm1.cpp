@@ -114,7 +114,9 @@ TForm1::TForm1(Prompt &prompt, const QString &programDir, QWidget *parent)
     buildToolBar();
     buildControls();
     buildStatusBar();
+    createDialogs();
     new RightButtonFilter(this);
+    updateActions();
 
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -150,14 +152,14 @@ QString TForm1::statusText(int panel) const
 }
 
 QAction *TForm1::addAction(const QString &name, const QString &caption, const QKeySequence &shortcut,
-                           void (TForm1::*handler)())
+                           void (TForm1::*handler)(), Needs needs)
 {
     auto *action = new QAction(caption, this);
     action->setIconText(caption); // tool buttons show the caption as it stands, "..." included
     action->setObjectName(name);
     action->setShortcut(shortcut);
     action->setShortcutContext(Qt::WindowShortcut);
-    connect(action, &QAction::triggered, this, [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
+    connect(action, &QAction::triggered, this, [this, handler, needs] { runCommand(handler, needs); });
     QMainWindow::addAction(action);
     return action;
 }
@@ -165,9 +167,11 @@ QAction *TForm1::addAction(const QString &name, const QString &caption, const QK
 void TForm1::buildActions()
 {
     using P = ToolBarArt::Picture;
-    addAction(QStringLiteral("New"), QStringLiteral("New"), QKeySequence(Qt::CTRL | Qt::Key_N), &TForm1::NewExecute)
+    addAction(QStringLiteral("New"), QStringLiteral("New"), QKeySequence(Qt::CTRL | Qt::Key_N), &TForm1::NewExecute,
+              Needs::Nothing)
         ->setIcon(ToolBarArt::icon(P::New));
-    addAction(QStringLiteral("Open"), QStringLiteral("Open..."), QKeySequence(Qt::CTRL | Qt::Key_O), &TForm1::OpenExecute)
+    addAction(QStringLiteral("Open"), QStringLiteral("Open..."), QKeySequence(Qt::CTRL | Qt::Key_O), &TForm1::OpenExecute,
+              Needs::Nothing)
         ->setIcon(ToolBarArt::icon(P::Open));
     addAction(QStringLiteral("Save"), QStringLiteral("Save"), QKeySequence(Qt::CTRL | Qt::Key_S), &TForm1::SaveExecute)
         ->setIcon(ToolBarArt::icon(P::Save));
@@ -183,11 +187,11 @@ void TForm1::buildActions()
     addAction(QStringLiteral("InsertFunctions"), QStringLiteral("Insert"), QKeySequence(Qt::Key_Insert),
               &TForm1::InsertFunctionsExecute);
     addAction(QStringLiteral("IRLearn"), QStringLiteral("IR Learn"), {}, &TForm1::IRLearnExecute);
-    addAction(QStringLiteral("About"), QStringLiteral("About..."), {}, &TForm1::AboutExecute)
+    addAction(QStringLiteral("About"), QStringLiteral("About..."), {}, &TForm1::AboutExecute, Needs::Nothing)
         ->setIcon(ToolBarArt::icon(P::About));
     addAction(QStringLiteral("Download"), QStringLiteral("Download"), {}, &TForm1::DownloadExecute)
         ->setIcon(ToolBarArt::icon(P::Download));
-    addAction(QStringLiteral("IRStop"), QStringLiteral("IR Stop"), {}, &TForm1::IRStopExecute);
+    addAction(QStringLiteral("IRStop"), QStringLiteral("IR Stop"), {}, &TForm1::IRStopExecute, Needs::Nothing);
     addAction(QStringLiteral("EditFunc"), QStringLiteral("Edit..."), {}, &TForm1::EditFuncExecute);
     addAction(QStringLiteral("Goto"), QStringLiteral("Goto"), QKeySequence(Qt::CTRL | Qt::Key_G), &TForm1::GotoExecute);
 }
@@ -394,6 +398,18 @@ void TForm1::setModuleLabels()
     m_moduleLabels[3]->setText(QStringLiteral("Module ID") + colon + m_moduleInfo.moduleId);
 }
 
+bool TForm1::hasOpenTable() const
+{
+    return ADOQuery1->isOpen() && ADOQuery1->recordCount() > 0;
+}
+
+void TForm1::runCommand(void (TForm1::*handler)(), Needs needs)
+{
+    if (needs == Needs::OpenTable && !hasOpenTable())
+        return;
+    guarded([this, handler] { (this->*handler)(); });
+}
+
 void TForm1::guarded(const std::function<void()> &command)
 {
     runShowingErrors(m_prompt, command);
@@ -432,7 +448,7 @@ bool TForm1::newDocument()
 {
     if (!savePrompt())
         return false;
-    ADOQuery1->close();
+    closeTable();
     m_workingLock->acquire(workingPath());
     DocumentStore::writeTemplate(workingPath());
     OpenDocument(workingPath());
@@ -440,11 +456,18 @@ bool TForm1::newDocument()
     return true;
 }
 
+// Changes not saved are dropped with the table.
+void TForm1::closeTable()
+{
+    ADOQuery1->setAfterScroll({});
+    ADOQuery1->close();
+    m_modified = false;
+}
+
 void TForm1::OpenDocument(const QString &path)
 {
     m_documentPath = path;
-    ADOQuery1->setAfterScroll({});
-    ADOQuery1->close();
+    closeTable();
     if (path != workingPath())
         m_workingLock->release();
     ADOQuery1->open(path);
@@ -872,8 +895,10 @@ void TForm1::FormCreate()
     m_link->setIBaudrate(SerialLink::NormalBaudrate);
     readSettings();
     createPortControls();
-    NewExecute();
-    createDialogs();
+    // A New that fails (the working file held by another running copy, a
+    // program folder without write access) leaves the program without a
+    // document; every command copes with that.
+    guarded([this] { NewExecute(); });
 }
 
 void TForm1::readSettings()
@@ -985,17 +1010,15 @@ void TForm1::buildGrid()
     DBGridEh1->setTable(ADOQuery1);
     layout->addWidget(DBGridEh1);
 
-    connect(DBGridEh1, &CodeGrid::sendStripPressed, this, [this] { guarded([this] { sendStripPressed(); }); });
+    connect(DBGridEh1, &CodeGrid::sendStripPressed, this, [this] { runCommand(&TForm1::sendStripPressed); });
     connect(DBGridEh1, &CodeGrid::idCellPressed, this, [this] { guarded([this] { DrawWave(false); }); });
     connect(DBGridEh1, &CodeGrid::fieldDoubleClicked, this, [this](const QString &name) {
-        guarded([this, name] {
-            if (name == QLatin1String("Function"))
-                EditFuncExecute();
-            else if (name == QLatin1String("IR Data"))
-                editIrData();
-            else if (name == QLatin1String("Remark"))
-                EditRemark();
-        });
+        if (name == QLatin1String("Function"))
+            runCommand(&TForm1::EditFuncExecute);
+        else if (name == QLatin1String("IR Data"))
+            runCommand(&TForm1::editIrData);
+        else if (name == QLatin1String("Remark"))
+            runCommand(&TForm1::EditRemark);
     });
 
     auto *popup = new QMenu(DBGridEh1);

@@ -150,8 +150,15 @@ private:
     void createDialogs();
     void readSettings();
     bool writeSettings();
+    // Whether a command acts on the rows of the open table.
+    enum class Needs { Nothing, OpenTable };
+
     QAction *addAction(const QString &name, const QString &caption, const QKeySequence &shortcut,
-                       void (TForm1::*handler)());
+                       void (TForm1::*handler)(), Needs needs = Needs::OpenTable);
+    // Every command of the window runs here: one that acts on rows does
+    // nothing while no table is open.
+    void runCommand(void (TForm1::*handler)(), Needs needs = Needs::OpenTable);
+    [[nodiscard]] bool hasOpenTable() const;
 
     // Runs a command; an error that escapes it is shown and the program goes on.
     void guarded(const std::function<void()> &command);
@@ -161,6 +168,7 @@ private:
     [[nodiscard]] bool confirmPushOut(int row);
     bool newDocument();
     void OpenDocument(const QString &path);
+    void closeTable();
     void importImage(const QString &path);
     void setModuleLabels();
     void setBusy(bool busy, QWidget *except = nullptr);

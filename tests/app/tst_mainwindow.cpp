@@ -8,7 +8,9 @@
 #include "dialogs/TfmGoTo.h"
 #include "document/CodeGrid.h"
 #include "document/CodeTable.h"
+#include "document/DocumentStore.h"
 #include "document/RowClipboard.h"
+#include "document/WorkingFileLock.h"
 #include "image/CompiledImage.h"
 #include "image/TEepromImage.h"
 #include "modsim/ModuleSimulator.h"
@@ -86,6 +88,8 @@ private slots:
     void cleanup();
 
     void startsWithUntitledDocumentAndDefaults();
+    void failedFirstNewLeavesCommandsSafe_data();
+    void failedFirstNewLeavesCommandsSafe();
     void savePromptPaths_data();
     void savePromptPaths();
     void saveUnderNewNameThenOntoItself();
@@ -165,6 +169,82 @@ void TestMainWindow::startsWithUntitledDocumentAndDefaults()
     for (const char *name : {"EditFunc", "IRLearn", "SaveAs", "Download", "Upload"})
         QVERIFY2(m_form->action(QLatin1String(name))->isEnabled(), name);
     QVERIFY(m_prompt.asked().isEmpty());
+}
+
+void TestMainWindow::failedFirstNewLeavesCommandsSafe_data()
+{
+    QTest::addColumn<bool>("secondCopy"); // else a program folder that cannot hold files
+    QTest::addColumn<QString>("message");
+    QTest::newRow("second copy in the same folder")
+        << true << QStringLiteral("Temp.~tmp is in use by another running copy of the program.");
+    QTest::newRow("program folder without write access") << false << QStringLiteral("Cannot create the lock file");
+}
+
+void TestMainWindow::failedFirstNewLeavesCommandsSafe()
+{
+    QFETCH(bool, secondCopy);
+    QFETCH(QString, message);
+    WorkingFileLock otherCopy;
+    QString programDir = m_dir->path();
+    if (secondCopy) {
+        otherCopy.acquire(m_dir->filePath(QStringLiteral("Temp.~tmp")));
+    } else {
+        programDir = m_dir->filePath(QStringLiteral("plain-file"));
+        QFile file(programDir);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    m_form = std::make_unique<TForm1>(m_prompt, programDir);
+    m_form->FormCreate();
+    m_form->show();
+
+    const auto failures = [this, &message] {
+        int count = 0;
+        for (const QString &text : m_prompt.texts())
+            count += text.startsWith(message) ? 1 : 0;
+        return count;
+    };
+    QCOMPARE(failures(), 1);
+    QVERIFY(!m_form->isDocumentOpen());
+    QVERIFY(!m_form->table().isOpen());
+    for (const char *name : {"EditFunc", "IRLearn", "SaveAs", "Download", "Upload", "Paste"})
+        QVERIFY2(!m_form->action(QLatin1String(name))->isEnabled(), name);
+
+    // Every command, and every grid gesture, with no table: only New, Open and About show anything.
+    QStringList dialogsShown;
+    QTimer closer;
+    connect(&closer, &QTimer::timeout, this, [&dialogsShown] {
+        if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+            dialogsShown.append(dialog->windowTitle());
+            dialog->reject();
+        }
+    });
+    closer.start(10);
+    m_form->setLeftButtonState([] { return false; });
+    for (QAction *command : m_form->actions())
+        command->trigger();
+    CodeGrid &grid = m_form->grid();
+    emit grid.sendStripPressed();
+    emit grid.idCellPressed();
+    for (const char *field : {"Function", "IR Data", "Remark"})
+        emit grid.fieldDoubleClicked(QLatin1String(field));
+    closer.stop();
+
+    QCOMPARE(dialogsShown, QStringList{QStringLiteral("About")});
+    QCOMPARE(failures(), 2); // New tried again
+    QCOMPARE(m_prompt.unexpected(), QStringList{QStringLiteral("open dialog")});
+    for (const ScriptedPrompt::Asked &asked : m_prompt.asked())
+        QVERIFY2(asked.kind == QLatin1String("notice") || asked.kind == QLatin1String("open"), qPrintable(asked.text));
+    QVERIFY(!m_form->table().isOpen());
+
+    // A document opened later brings the commands back.
+    const QString other = m_dir->filePath(QStringLiteral("other.zoq"));
+    DocumentStore::writeTemplate(other);
+    m_prompt.queueFileName(other);
+    m_form->action(QStringLiteral("Open"))->trigger();
+    QCOMPARE(m_form->table().recordCount(), 512);
+    for (const char *name : {"EditFunc", "IRLearn", "SaveAs", "Download", "Upload"})
+        QVERIFY2(m_form->action(QLatin1String(name))->isEnabled(), name);
+    QVERIFY(!m_form->action(QStringLiteral("Paste"))->isEnabled());
 }
 
 void TestMainWindow::savePromptPaths_data()
