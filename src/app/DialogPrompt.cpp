@@ -44,6 +44,16 @@ Prompt::Answer DialogPrompt::askYesNoCancel(const QString &title, const QString 
     }
 }
 
+void DialogPrompt::askYesNoLater(const QString &title, const QString &text, std::function<void(bool yes)> answered)
+{
+    auto *box = new QMessageBox(QMessageBox::NoIcon, title, text, QMessageBox::Yes | QMessageBox::No, m_owner);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    QObject::connect(box, &QMessageBox::finished, box, [box, answered = std::move(answered)] {
+        answered(box->clickedButton() == box->button(QMessageBox::Yes));
+    });
+    box->open();
+}
+
 QString DialogPrompt::openFileName(const QString &filter)
 {
     return QFileDialog::getOpenFileName(m_owner, QString(), QString(), qtFilter(filter));

@@ -17,6 +17,8 @@ public:
     void notice(const QString &title, const QString &text) override;
     bool askYesNo(const QString &title, const QString &text) override;
     Answer askYesNoCancel(const QString &title, const QString &text) override;
+    // Shown modal to the owner window only, so its caller's wait goes on.
+    void askYesNoLater(const QString &title, const QString &text, std::function<void(bool yes)> answered) override;
     QString openFileName(const QString &filter) override;
     QString saveFileName(const QString &filter, const QString &proposedName) override;
 

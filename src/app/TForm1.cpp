@@ -40,12 +40,14 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
+#include <QPointer>
 #include <QProgressBar>
 #include <QScopeGuard>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -405,9 +407,18 @@ bool TForm1::hasOpenTable() const
 
 void TForm1::runCommand(void (TForm1::*handler)(), Needs needs)
 {
+    // While an exchange holds the line nothing may save, open or move rows
+    // under it; only the learn button, which is then the Stop button, acts.
+    const bool stopsLearning = handler == &TForm1::IRLearnExecute && m_learnRun->isLearning();
+    if (exchangeRunning() && !stopsLearning)
+        return;
     if (needs == Needs::OpenTable && !hasOpenTable())
         return;
     guarded([this, handler] { (this->*handler)(); });
+    if (m_closeAfterExchange && !exchangeRunning()) {
+        m_closeAfterExchange = false;
+        QTimer::singleShot(0, this, [this] { close(); });
+    }
 }
 
 void TForm1::guarded(const std::function<void()> &command)
@@ -554,14 +565,58 @@ void TForm1::SaveAsExecute()
 
 void TForm1::closeEvent(QCloseEvent *event)
 {
+    if (exchangeRunning()) {
+        event->ignore();
+        askToStopExchange();
+        return;
+    }
     bool accept = false;
     guarded([&] { accept = savePrompt(); });
-    if (!accept || m_commandsBlocked) {
+    if (!accept) {
         event->ignore();
         return;
     }
     writeSettings();
     event->accept();
+}
+
+bool TForm1::exchangeRunning() const
+{
+    return m_link->isBusy() || m_gridSendBusy;
+}
+
+// A close asked for while an exchange holds the line. The question does not
+// hold up the exchange's wait, so a slow answer cannot make it time out. Yes
+// stops the exchange as its own Stop or Cancel does; the close itself runs
+// once the exchange has ended (see runCommand). No leaves it running.
+void TForm1::askToStopExchange()
+{
+    if (m_closeQuestionOpen || m_closeAfterExchange)
+        return;
+    m_closeQuestionOpen = true;
+    m_prompt.askYesNoLater(mainCaption(), QStringLiteral("A transfer with the module is running. Stop it and close?"),
+                           [window = QPointer<TForm1>(this)](bool stop) {
+                               if (window.isNull())
+                                   return;
+                               window->m_closeQuestionOpen = false;
+                               if (stop)
+                                   window->stopExchangeAndClose();
+                           });
+}
+
+void TForm1::stopExchangeAndClose()
+{
+    if (!exchangeRunning()) {
+        close();
+        return;
+    }
+    m_closeAfterExchange = true;
+    if (m_learnRun->isLearning())
+        IRLearnExecute(); // the Stop button
+    if (m_fmProgress->isVisible())
+        m_fmProgress->CancelClick();
+    // A held send and a transfer that has not shown its dialog yet look at
+    // m_closeAfterExchange themselves.
 }
 
 // ---------------------------------------------------------------------------
@@ -757,20 +812,21 @@ void TForm1::sendStripPressed()
 {
     if (m_gridSendBusy)
         return;
-    QCoreApplication::processEvents();
-    if (!IRSendRow())
-        return;
     m_gridSendBusy = true;
+    const auto idle = qScopeGuard([this] { m_gridSendBusy = false; });
+    QCoreApplication::processEvents();
+    if (m_closeAfterExchange || !IRSendRow())
+        return;
     setLamps(true);
-    // The hold ends on the real button state, polled while events run.
-    while (leftButtonDown() && SerialLink::pause(ButtonPollMs)) {
+    // The hold ends on the real button state, polled while events run, or
+    // when the window is to close.
+    while (!m_closeAfterExchange && leftButtonDown() && SerialLink::pause(ButtonPollMs)) {
     }
     SerialLink::pause(50);
     IRStopExecute();
     char reply[SendExchange::StopReplySize];
     (void)m_link->ReadComm(reply, SendExchange::StopReplySize, SendExchange::StopReplySeconds);
     setLamps(false);
-    m_gridSendBusy = false;
 }
 
 void TForm1::detachAfterScroll()
@@ -848,17 +904,16 @@ void TForm1::setBusy(bool busy, QWidget *except)
 EepromTransfer::Callbacks TForm1::transferCallbacks()
 {
     EepromTransfer::Callbacks callbacks;
-    callbacks.slotSource = [this](int) {
-        const QByteArray slot = slotFromField(ADOQuery1->irData());
-        ADOQuery1->next();
-        return slot;
+    callbacks.slotSource = [this](int slot) {
+        goToSlotRow(slot);
+        return slotFromField(ADOQuery1->irData());
     };
-    callbacks.slotSink = [this](int, const QByteArray &block) {
+    callbacks.slotSink = [this](int slot, const QByteArray &block) {
+        goToSlotRow(slot);
         storeSlot(*ADOQuery1, block);
-        ADOQuery1->next();
     };
     callbacks.progress = [this](int slot) { m_fmProgress->setPosition(slot); };
-    callbacks.stillRunning = [this] { return m_fmProgress->bProgress(); };
+    callbacks.stillRunning = [this] { return m_fmProgress->bProgress() && !m_closeAfterExchange; };
     callbacks.begin = [this](const QString &label) {
         setBusy(true);
         ADOQuery1->disableControls();
@@ -875,6 +930,13 @@ EepromTransfer::Callbacks TForm1::transferCallbacks()
         setBusy(false);
     };
     return callbacks;
+}
+
+// Slot j belongs to row j + 1; a table with fewer rows gives its last row
+// to every slot beyond it.
+void TForm1::goToSlotRow(int slot)
+{
+    ADOQuery1->setRecNo(qMin(slot + 1, ADOQuery1->recordCount()));
 }
 
 void TForm1::DownloadExecute()

@@ -156,7 +156,8 @@ private:
     QAction *addAction(const QString &name, const QString &caption, const QKeySequence &shortcut,
                        void (TForm1::*handler)(), Needs needs = Needs::OpenTable);
     // Every command of the window runs here: one that acts on rows does
-    // nothing while no table is open.
+    // nothing while no table is open, and none but the learn button acts
+    // while an exchange with the module holds the line.
     void runCommand(void (TForm1::*handler)(), Needs needs = Needs::OpenTable);
     [[nodiscard]] bool hasOpenTable() const;
 
@@ -174,6 +175,12 @@ private:
     void setBusy(bool busy, QWidget *except = nullptr);
     void setLamps(bool sending);
     EepromTransfer::Callbacks transferCallbacks();
+    void goToSlotRow(int slot);
+
+    // Closing while an exchange with the module holds the line.
+    [[nodiscard]] bool exchangeRunning() const;
+    void askToStopExchange();
+    void stopExchangeAndClose();
 
     // LearnHost
     void detachAfterScroll() override;
@@ -209,6 +216,9 @@ private:
     bool m_gridSendBusy = false;
     bool m_commandsBlocked = false;
     bool m_learning = false;
+    bool m_closeQuestionOpen = false;
+    // Set by a close that stopped an exchange; the close runs once it has ended.
+    bool m_closeAfterExchange = false;
     CodeTable::Hook m_savedAfterScroll;
     std::function<bool()> m_leftButtonDown;
 

@@ -1,3 +1,4 @@
+#include "app/DialogPrompt.h"
 #include "app/PortLamp.h"
 #include "app/SettingsFile.h"
 #include "app/TForm1.h"
@@ -23,7 +24,9 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMouseEvent>
+#include <QProgressBar>
 #include <QRadioButton>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -35,9 +38,14 @@
 
 using Answer = Prompt::Answer;
 
+// The exchanges with the module that hold the line while they run.
+enum class Exchange { Learn, Send, Download, Upload };
+Q_DECLARE_METATYPE(Exchange)
+
 namespace {
 
 const QString SaveQuestion = QStringLiteral("Save changes to current file?");
+const QString StopQuestion = QStringLiteral("A transfer with the module is running. Stop it and close?");
 
 QByteArray readFile(const QString &path)
 {
@@ -97,6 +105,10 @@ private slots:
     void openRefusesBadFileAndGoesOn();
     void closeWritesSettingsUnlessCancelled();
     void closeWithUnwritableSettingsStillCloses();
+    void laterQuestionDoesNotBlock_data();
+    void laterQuestionDoesNotBlock();
+    void closeDuringExchange_data();
+    void closeDuringExchange();
     void typedLearnTimeIsSaved_data();
     void typedLearnTimeIsSaved();
     void learnStoresCaptureAndDerivesFields();
@@ -403,6 +415,190 @@ void TestMainWindow::closeWithUnwritableSettingsStillCloses()
     QVERIFY(m_form->close());
     QCOMPARE(m_prompt.asked().size(), 1);
     QVERIFY(m_prompt.asked().first().text.contains(QStringLiteral("ZOQ.ini")));
+}
+
+void TestMainWindow::laterQuestionDoesNotBlock_data()
+{
+    QTest::addColumn<QMessageBox::StandardButton>("button");
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("Yes") << QMessageBox::Yes << true;
+    QTest::newRow("No") << QMessageBox::No << false;
+}
+
+void TestMainWindow::laterQuestionDoesNotBlock()
+{
+    QFETCH(QMessageBox::StandardButton, button);
+    QFETCH(bool, yes);
+    QWidget owner;
+    owner.show();
+    DialogPrompt prompt(&owner);
+    QList<bool> answers;
+    prompt.askYesNoLater(QStringLiteral("Title"), QStringLiteral("Question?"),
+                         [&answers](bool answer) { answers.append(answer); });
+    // Back at once, with the question showing.
+    QVERIFY(answers.isEmpty());
+    auto *box = owner.findChild<QMessageBox *>();
+    QVERIFY(box);
+    QVERIFY(box->isVisible());
+    QCOMPARE(box->windowTitle(), QStringLiteral("Title"));
+    QCOMPARE(box->text(), QStringLiteral("Question?"));
+    QTest::mouseClick(box->button(button), Qt::LeftButton);
+    QCOMPARE(answers, QList<bool>{yes});
+}
+
+void TestMainWindow::closeDuringExchange_data()
+{
+    QTest::addColumn<Exchange>("exchange");
+    QTest::addColumn<bool>("stop"); // the answer to the stop question
+    QTest::addColumn<int>("answerDelayMs");
+
+    const QList<QPair<const char *, Exchange>> exchanges = {
+        {"learn", Exchange::Learn}, {"send", Exchange::Send},
+        {"download", Exchange::Download}, {"upload", Exchange::Upload}};
+    for (const auto &[name, exchange] : exchanges) {
+        QTest::addRow("%s, Yes", name) << exchange << true << 0;
+        QTest::addRow("%s, No", name) << exchange << false << 0;
+    }
+    // Longer than any wait of a transfer: the question must not hold it up.
+    QTest::addRow("upload, No after 3.5 s") << Exchange::Upload << false << 3500;
+}
+
+// The window is asked to close in the middle of each exchange. Yes ends the
+// exchange as its own Stop or Cancel would, then the usual close runs (save
+// question, settings); No leaves the exchange to finish and the window open.
+void TestMainWindow::closeDuringExchange()
+{
+    QFETCH(Exchange, exchange);
+    QFETCH(bool, stop);
+    QFETCH(int, answerDelayMs);
+
+    SimulatorSettings settings = m_module->settings();
+    settings.captureDelayMs = 500;
+    m_module->setSettings(settings);
+    QByteArray eeprom;
+    for (int slot = 0; slot < 512; ++slot) {
+        TIRDataBlock block;
+        block.set(0, 'r');
+        block.setName(QStringLiteral("K%1").arg(slot));
+        eeprom += block.toByteArray();
+    }
+    QVERIFY(m_module->setEeprom(eeprom));
+    startWindow();
+    CodeTable &table = m_form->table();
+    table.setRecNo(7);
+    table.edit();
+    TIRDataBlock sendable;
+    sendable.set(0, 'r');
+    table.setField(QStringLiteral("IR Data"), exchange == Exchange::Send ? sendable.toByteArray() : QByteArray(512, '\0'));
+    table.setField(QStringLiteral("Remark"), QStringLiteral("unsaved"));
+    table.post();
+    m_module->clearJournal();
+
+    bool closeAsked = false;
+    const auto askToClose = [this, &closeAsked] {
+        if (closeAsked)
+            return;
+        closeAsked = true;
+        QTimer::singleShot(0, m_form.get(), [this] { QVERIFY(!m_form->close()); });
+    };
+    bool busyAtSaveQuestion = true;
+    m_prompt.setOnAsked([&](const ScriptedPrompt::Asked &asked) {
+        if (asked.text == SaveQuestion)
+            busyAtSaveQuestion = m_form->link().isBusy();
+    });
+    m_prompt.setLaterAnswerDelay(answerDelayMs);
+    if (exchange == Exchange::Download || exchange == Exchange::Upload)
+        m_prompt.queueAnswer(Answer::Yes); // the transfer's own question
+    m_prompt.queueAnswer(stop ? Answer::Yes : Answer::No);
+    if (stop)
+        m_prompt.queueAnswer(Answer::No); // the save question of the close
+
+    int polls = 0;
+    switch (exchange) {
+    case Exchange::Learn:
+        connect(m_form->action(QStringLiteral("IRLearn")), &QAction::changed, this, [this, askToClose] {
+            if (m_form->action(QStringLiteral("IRLearn"))->text() == QLatin1String("Stop"))
+                askToClose();
+        });
+        m_form->action(QStringLiteral("IRLearn"))->trigger();
+        break;
+    case Exchange::Send:
+        // The button is held until it has been polled 20 times (No), or as long
+        // as the test allows (Yes: the close has to end the hold).
+        m_form->setLeftButtonState([&] {
+            askToClose();
+            return ++polls < (stop ? 400 : 20);
+        });
+        emit m_form->grid().sendStripPressed();
+        break;
+    case Exchange::Download:
+    case Exchange::Upload:
+        connect(m_form->progressDialog().findChild<QProgressBar *>(), &QProgressBar::valueChanged, this,
+                [askToClose](int slot) {
+                    if (slot == 10)
+                        askToClose();
+                });
+        m_form->action(exchange == Exchange::Download ? QStringLiteral("Download") : QStringLiteral("Upload"))->trigger();
+        break;
+    }
+    QVERIFY(closeAsked);
+    QTRY_VERIFY_WITH_TIMEOUT(m_prompt.allAnswersUsed(), answerDelayMs + 5000);
+    QTest::qWait(50); // a close that was to follow has run; the module has read the last bytes
+
+    const QStringList texts = m_prompt.texts();
+    QCOMPARE(texts.count(StopQuestion), 1);
+    QCOMPARE(m_prompt.asked().at(texts.indexOf(StopQuestion)).title, QStringLiteral("ZOQ V2.1-20091015"));
+    QVERIFY(m_prompt.unexpected().isEmpty());
+    QVERIFY(!m_form->link().isBusy());
+    QCOMPARE(m_form->link().iBaudrate(), SerialLink::NormalBaudrate);
+    QCOMPARE(m_form->documentPath(), m_dir->filePath(QStringLiteral("Temp.~tmp")));
+    if (stop) {
+        QVERIFY(!m_form->isVisible());
+        QCOMPARE(texts.last(), SaveQuestion);
+        QVERIFY(!busyAtSaveQuestion);
+        QVERIFY(QFile::exists(m_dir->filePath(QStringLiteral("ZOQ.ini"))));
+    } else {
+        QVERIFY(m_form->isVisible());
+        QVERIFY(!texts.contains(SaveQuestion));
+        QVERIFY(!QFile::exists(m_dir->filePath(QStringLiteral("ZOQ.ini"))));
+    }
+
+    const SimulatorJournal journal = m_module->journal();
+    switch (exchange) {
+    case Exchange::Learn:
+        QCOMPARE(table.recNo(), 7);
+        QCOMPARE(table.fieldText(QStringLiteral("Format")).isEmpty(), stop);
+        QCOMPARE(journal.frames.last().kind, FrameKind::Escape);
+        break;
+    case Exchange::Send:
+        QVERIFY(polls < 400);
+        QCOMPARE(journal.frames.size(), 2);
+        QCOMPARE(journal.frames.last().kind, FrameKind::Stop);
+        for (int i = 0; i < 8; ++i)
+            QCOMPARE(m_form->portLamp(i)->color(), PortLamp::Rest);
+        break;
+    case Exchange::Download:
+        QCOMPARE(journal.transfers.size(), 1);
+        QCOMPARE(journal.transfers.first().outcome, stop ? TransferOutcome::Cancelled : TransferOutcome::Completed);
+        QVERIFY(texts.contains(stop ? QStringLiteral("Download terminated!") : QStringLiteral("Download completed.")));
+        QCOMPARE(m_module->baudRate(), SerialLink::NormalBaudrate);
+        break;
+    case Exchange::Upload: {
+        QCOMPARE(journal.transfers.size(), 1);
+        QCOMPARE(journal.transfers.first().outcome, stop ? TransferOutcome::Cancelled : TransferOutcome::Completed);
+        QVERIFY(texts.contains(stop ? QStringLiteral("Upload terminated!") : QStringLiteral("Upload completed.")));
+        QCOMPARE(m_module->baudRate(), SerialLink::NormalBaudrate);
+        // Slot j in row j + 1, for every slot that came.
+        const int moved = journal.transfers.first().slotsMoved;
+        QCOMPARE(moved < 512, stop);
+        for (int row = 1; row <= 512; ++row) {
+            table.setRecNo(row);
+            QCOMPARE(table.fieldText(QStringLiteral("Function")),
+                     row <= moved ? QStringLiteral("K%1").arg(row - 1) : QString());
+        }
+        break;
+    }
+    }
 }
 
 void TestMainWindow::typedLearnTimeIsSaved_data()

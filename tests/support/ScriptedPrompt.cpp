@@ -1,31 +1,48 @@
 #include "ScriptedPrompt.h"
 
+#include <QTimer>
+
+void ScriptedPrompt::record(const QString &kind, const QString &title, const QString &text)
+{
+    m_asked.append({kind, title, text});
+    if (m_onAsked)
+        m_onAsked(m_asked.last());
+}
+
 void ScriptedPrompt::notice(const QString &title, const QString &text)
 {
-    m_asked.append({QStringLiteral("notice"), title, text});
+    record(QStringLiteral("notice"), title, text);
 }
 
 bool ScriptedPrompt::askYesNo(const QString &title, const QString &text)
 {
-    m_asked.append({QStringLiteral("yesno"), title, text});
+    record(QStringLiteral("yesno"), title, text);
     return takeAnswer(text, Answer::No) == Answer::Yes;
 }
 
 Prompt::Answer ScriptedPrompt::askYesNoCancel(const QString &title, const QString &text)
 {
-    m_asked.append({QStringLiteral("yesnocancel"), title, text});
+    record(QStringLiteral("yesnocancel"), title, text);
     return takeAnswer(text, Answer::Cancel);
+}
+
+void ScriptedPrompt::askYesNoLater(const QString &title, const QString &text, std::function<void(bool yes)> answered)
+{
+    record(QStringLiteral("yesno"), title, text);
+    QTimer::singleShot(m_laterAnswerDelayMs, [this, text, answered = std::move(answered)] {
+        answered(takeAnswer(text, Answer::No) == Answer::Yes);
+    });
 }
 
 QString ScriptedPrompt::openFileName(const QString &filter)
 {
-    m_asked.append({QStringLiteral("open"), filter, QString()});
+    record(QStringLiteral("open"), filter, QString());
     return takeFileName(QStringLiteral("open dialog"));
 }
 
 QString ScriptedPrompt::saveFileName(const QString &filter, const QString &proposedName)
 {
-    m_asked.append({QStringLiteral("save"), filter, proposedName});
+    record(QStringLiteral("save"), filter, proposedName);
     return takeFileName(QStringLiteral("save dialog"));
 }
 
@@ -45,6 +62,8 @@ void ScriptedPrompt::clear()
     m_fileNames.clear();
     m_asked.clear();
     m_unexpected.clear();
+    m_laterAnswerDelayMs = 0;
+    m_onAsked = nullptr;
 }
 
 Prompt::Answer ScriptedPrompt::takeAnswer(const QString &text, Answer fallback)
