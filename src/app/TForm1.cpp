@@ -169,11 +169,11 @@ QAction *TForm1::addAction(const QString &name, const QString &caption, const QK
 void TForm1::buildActions()
 {
     using P = ToolBarArt::Picture;
-    addAction(QStringLiteral("New"), QStringLiteral("New"), QKeySequence(Qt::CTRL | Qt::Key_N), &TForm1::NewExecute,
-              Needs::Nothing)
+    addAction(QStringLiteral("New"), QStringLiteral("New"), QKeySequence(Qt::CTRL | Qt::Key_N),
+              &TForm1::NewExecute, Needs::Nothing)
         ->setIcon(ToolBarArt::icon(P::New));
-    addAction(QStringLiteral("Open"), QStringLiteral("Open..."), QKeySequence(Qt::CTRL | Qt::Key_O), &TForm1::OpenExecute,
-              Needs::Nothing)
+    addAction(QStringLiteral("Open"), QStringLiteral("Open..."), QKeySequence(Qt::CTRL | Qt::Key_O),
+              &TForm1::OpenExecute, Needs::Nothing)
         ->setIcon(ToolBarArt::icon(P::Open));
     addAction(QStringLiteral("Save"), QStringLiteral("Save"), QKeySequence(Qt::CTRL | Qt::Key_S), &TForm1::SaveExecute)
         ->setIcon(ToolBarArt::icon(P::Save));

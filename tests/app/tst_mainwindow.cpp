@@ -489,7 +489,8 @@ void TestMainWindow::closeDuringExchange()
     table.edit();
     TIRDataBlock sendable;
     sendable.set(0, 'r');
-    table.setField(QStringLiteral("IR Data"), exchange == Exchange::Send ? sendable.toByteArray() : QByteArray(512, '\0'));
+    table.setField(QStringLiteral("IR Data"),
+                   exchange == Exchange::Send ? sendable.toByteArray() : QByteArray(512, '\0'));
     table.setField(QStringLiteral("Remark"), QStringLiteral("unsaved"));
     table.post();
     m_module->clearJournal();
@@ -538,7 +539,8 @@ void TestMainWindow::closeDuringExchange()
                     if (slot == 10)
                         askToClose();
                 });
-        m_form->action(exchange == Exchange::Download ? QStringLiteral("Download") : QStringLiteral("Upload"))->trigger();
+        m_form->action(exchange == Exchange::Download ? QStringLiteral("Download") : QStringLiteral("Upload"))
+            ->trigger();
         break;
     }
     QVERIFY(closeAsked);
