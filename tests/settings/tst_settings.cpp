@@ -88,6 +88,7 @@ void TestSettings::iniSectionsAndKeys()
                                           "time=3\r\n"
                                           "[other]\n"
                                           "TIME=9\n"
+                                          "name= 'a \"b\" c' \n"
                                           "no equals sign\n");
     QCOMPARE(ini.readInteger(QStringLiteral("LEARNTIME"), QStringLiteral("TIME"), -1), 2);
     QCOMPARE(ini.readString(QStringLiteral("learntime"), QStringLiteral("Time"), QString()), QStringLiteral("2"));
@@ -95,6 +96,7 @@ void TestSettings::iniSectionsAndKeys()
     QCOMPARE(ini.readInteger(QStringLiteral("OTHER"), QStringLiteral("missing"), -1), -1);
     QCOMPARE(ini.readInteger(QStringLiteral("nosection"), QStringLiteral("TIME"), -1), -1);
     QVERIFY(!ini.contains(QString(), QStringLiteral("orphan")));
+    QCOMPARE(ini.readString(QStringLiteral("other"), QStringLiteral("name"), QString()), QStringLiteral("a \"b\" c"));
 }
 
 void TestSettings::iniMissingFileReadsEmpty()
@@ -135,6 +137,13 @@ void TestSettings::readValues_data()
     QTest::newRow("lower case names") << QByteArray("[learntime]\ntime=2\n[comport]\nport=3\n[id]\nid=15\n[irport]\nport=$0F\n[irformat]\nformat=2\n")
                                       << Settings{2, 3, 15, 2, 15};
     QTest::newRow("dollar hex") << QByteArray("[ID]\r\nID=$1F\r\n") << with([](Settings &s) { s.moduleId = 31; });
+    QTest::newRow("double quotes") << QByteArray("[ID]\r\nID=\"3\"\r\n") << with([](Settings &s) { s.moduleId = 3; });
+    QTest::newRow("single quotes") << QByteArray("[ID]\r\nID='3'\r\n") << with([](Settings &s) { s.moduleId = 3; });
+    QTest::newRow("quotes inside spaces") << QByteArray("[IRPORT]\r\nPORT= \" 0x1F \" \r\n")
+                                          << with([](Settings &s) { s.irPortMask = 31; });
+    QTest::newRow("quotes that differ") << QByteArray("[ID]\r\nID=\"3'\r\n") << Settings{};
+    QTest::newRow("one quote") << QByteArray("[ID]\r\nID=\"3\r\n") << Settings{};
+    QTest::newRow("empty quotes") << QByteArray("[ID]\r\nID=\"\"\r\n") << Settings{};
 }
 
 void TestSettings::readValues()
