@@ -1,17 +1,21 @@
 #include "irsignal/DerivedFields.h"
 
+#include "irsignal/TIRDataBlock.h"
+
 namespace {
 constexpr int CarrierClockHz = 1844000;
 }
 
-DerivedFields deriveFields(const TIRDataBlock &block)
+DerivedFields deriveFields(const QByteArray &field)
 {
+    const TIRDataBlock block = TIRDataBlock::fromField(field, 0xFF);
     DerivedFields fields;
     if (block.isValid()) {
         fields.format = block.isRc5Rc6() ? QStringLiteral("RC5/RC6") : QStringLiteral("Normal");
         const int period = block.header().carrierPeriod();
         fields.carry = period == 0 ? QStringLiteral("0") : QString::number(CarrierClockHz / period);
     }
-    fields.function = block.name();
+    // Zero bytes in place of the missing ones end the name at the field's end.
+    fields.function = TIRDataBlock::fromField(field, 0x00).name();
     return fields;
 }

@@ -480,9 +480,14 @@ void TestCodeTable::derivation_data()
     QTest::newRow("byte 255 reads as zero") << full.toByteArray() << "Normal" << "38416" << "ABCDEFGHIJKLMNO";
     QTest::newRow("longer field") << (normal.toByteArray() + QByteArray(100, 'x')) << "Normal" << "38416"
                                   << "POWER";
-    QTest::newRow("short field padded with 0xFF") << normal.toByteArray().left(100) << "Normal" << "38416"
-                                                  << fifteenFF;
-    QTest::newRow("null field") << QByteArray() << "" << "" << fifteenFF;
+    // Missing bytes count as 0xFF for the format and the carrier, but a name
+    // has no bytes the field does not hold.
+    QTest::newRow("short field") << normal.toByteArray().left(100) << "Normal" << "38416" << "";
+    QTest::newRow("field ends inside the name") << normal.toByteArray().left(243) << "Normal" << "38416" << "POW";
+    QTest::newRow("field ends after a full name") << full.toByteArray().left(255) << "Normal" << "38416"
+                                                  << "ABCDEFGHIJKLMNO";
+    QTest::newRow("null field") << QByteArray() << "" << "" << "";
+    QTest::newRow("empty field") << QByteArray("") << "" << "" << "";
 }
 
 void TestCodeTable::derivation()

@@ -56,7 +56,7 @@ void TestIrDataBlock::derivation()
     QFETCH(QString, format);
     QFETCH(QString, carry);
     QFETCH(QString, function);
-    const DerivedFields fields = deriveFields(block);
+    const DerivedFields fields = deriveFields(block.toByteArray());
     QCOMPARE(fields.format, format);
     QCOMPARE(fields.carry, carry);
     QCOMPARE(fields.function, function);
