@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <limits>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -92,16 +93,24 @@ ModuleInfo readModuleInfo(const SqliteConnection &connection)
     const int remark = column(QStringLiteral("Remark"));
     const int reCyc = column(QStringLiteral("ReCyc"));
 
-    ModuleInfo info;
-    if (query.next()) {
+    // Save under a new name appends the module info after the template's
+    // empty rows, while documents made elsewhere keep it in the first row:
+    // the first row that holds anything is the one, else the first row.
+    std::optional<ModuleInfo> first;
+    while (query.next()) {
+        ModuleInfo info;
         info.moduleName = query.value(moduleName).toString();
         info.type = query.value(type).toString();
         info.manufactory = query.value(manufactory).toString();
         info.moduleId = query.value(moduleId).toString();
         info.remark = query.value(remark).toString();
         info.reCyc = query.value(reCyc).toInt();
+        if (!info.isEmpty())
+            return info;
+        if (!first)
+            first = info;
     }
-    return info;
+    return first.value_or(ModuleInfo());
 }
 
 qint64 sortKey(const Row &row, int idField)

@@ -31,7 +31,8 @@ public:
     explicit CodeTable(QObject *parent = nullptr);
     ~CodeTable() override;
 
-    // Reads the first ModelInfo row and all KeyInfo rows of the file at path.
+    // Reads the module info (the first ModelInfo row that holds any) and all
+    // KeyInfo rows of the file at path.
     // Closes the table first; on an error the table stays closed.
     void open(const QString &path);
     // Drops every change not yet written to the file and releases the file.

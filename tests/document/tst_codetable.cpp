@@ -43,6 +43,8 @@ private slots:
     void derivation_data();
     void derivation();
     void derivationRestoresFunctionFromBlock();
+    void moduleInfoFromTheRowThatHoldsIt_data();
+    void moduleInfoFromTheRowThatHoldsIt();
 
 private:
     [[nodiscard]] QString file(const QString &name) const { return m_dir->filePath(name); }
@@ -544,6 +546,41 @@ void TestCodeTable::derivationRestoresFunctionFromBlock()
     QVERIFY(errorText([&] { derivePostedRow(table); }).contains(QLatin1String("\"Carry\"")));
     QVERIFY(!table.isEditing());
     QVERIFY(table.afterPost());
+}
+
+void TestCodeTable::moduleInfoFromTheRowThatHoldsIt_data()
+{
+    QTest::addColumn<QStringList>("updates");
+    QTest::addColumn<QString>("moduleName");
+    QTest::addColumn<int>("reCyc");
+
+    const QString fill = QStringLiteral("UPDATE ModelInfo SET \"Module Name\"='%1', ReCyc=%2 WHERE ID=%3");
+    const QString append = QStringLiteral("INSERT INTO ModelInfo (\"Module Name\", Type, Manufactory, "
+                                          "\"Module ID\", ReCyc, Remark) VALUES ('%1', '', '', '', %2, '')");
+    QTest::newRow("template rows only") << QStringList() << "" << 0;
+    QTest::newRow("first row, as documents were made") << QStringList{fill.arg(QStringLiteral("RC-1")).arg(2).arg(1)}
+                                                       << "RC-1" << 2;
+    QTest::newRow("appended by a save") << QStringList{append.arg(QStringLiteral("RC-6")).arg(4)} << "RC-6" << 4;
+    QTest::newRow("appended empty after a filled first row")
+        << QStringList{fill.arg(QStringLiteral("RC-1")).arg(0).arg(1), append.arg(QString()).arg(0)} << "RC-1" << 0;
+    QTest::newRow("only the recycle count set") << QStringList{fill.arg(QString()).arg(7).arg(3)} << "" << 7;
+    QTest::newRow("null texts") << QStringList{QStringLiteral("UPDATE ModelInfo SET \"Module Name\"=NULL, "
+                                                              "Type=NULL, Remark=NULL WHERE ID=1")}
+                                << "" << 0;
+}
+
+void TestCodeTable::moduleInfoFromTheRowThatHoldsIt()
+{
+    QFETCH(QStringList, updates);
+    QFETCH(QString, moduleName);
+    QFETCH(int, reCyc);
+
+    const QString path = file(QStringLiteral("m.zoq"));
+    DocumentStore::writeTemplate(path);
+    execSql(path, updates);
+    m_table->open(path);
+    QCOMPARE(m_table->moduleInfo().moduleName, moduleName);
+    QCOMPARE(m_table->moduleInfo().reCyc, reCyc);
 }
 
 QTEST_GUILESS_MAIN(TestCodeTable)
