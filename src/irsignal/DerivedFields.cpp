@@ -6,7 +6,7 @@ namespace {
 constexpr int CarrierClockHz = 1844000;
 }
 
-DerivedFields deriveFields(const QByteArray &field)
+DerivedFields deriveFields(const QByteArray &field, const NameEncoding &encoding)
 {
     const TIRDataBlock block = TIRDataBlock::fromField(field, 0xFF);
     DerivedFields fields;
@@ -15,7 +15,6 @@ DerivedFields deriveFields(const QByteArray &field)
         const int period = block.header().carrierPeriod();
         fields.carry = period == 0 ? QStringLiteral("0") : QString::number(CarrierClockHz / period);
     }
-    // Zero bytes in place of the missing ones end the name at the field's end.
-    fields.function = TIRDataBlock::fromField(field, 0x00).name();
+    fields.function = encoding.decode(TIRDataBlock::nameBytesOfField(field));
     return fields;
 }

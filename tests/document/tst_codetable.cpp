@@ -43,6 +43,8 @@ private slots:
     void derivation_data();
     void derivation();
     void derivationRestoresFunctionFromBlock();
+    void nameEncodingShowsDerivedNames_data();
+    void nameEncodingShowsDerivedNames();
     void moduleInfoFromTheRowThatHoldsIt_data();
     void moduleInfoFromTheRowThatHoldsIt();
 
@@ -467,7 +469,7 @@ void TestCodeTable::derivation_data()
     TIRDataBlock normal;
     normal.set(0, 'r');
     normal.set(1, 48);
-    normal.setName(QStringLiteral("POWER"));
+    normal.setNameBytes("POWER");
     TIRDataBlock rc5 = normal;
     rc5.set(128, 'r');
     TIRDataBlock full = normal;
@@ -529,7 +531,7 @@ void TestCodeTable::derivationRestoresFunctionFromBlock()
     CodeTable &table = *m_table;
     TIRDataBlock block;
     block.set(0, 'r');
-    block.setName(QStringLiteral("VOL+"));
+    block.setNameBytes("VOL+");
     edit(table, 1, QStringLiteral("IR Data"), block.toByteArray());
     table.setAfterPost([&table] { derivePostedRow(table); });
 
@@ -546,6 +548,63 @@ void TestCodeTable::derivationRestoresFunctionFromBlock()
     QVERIFY(errorText([&] { derivePostedRow(table); }).contains(QLatin1String("\"Carry\"")));
     QVERIFY(!table.isEditing());
     QVERIFY(table.afterPost());
+}
+
+void TestCodeTable::nameEncodingShowsDerivedNames_data()
+{
+    QTest::addColumn<QByteArray>("nameBytes");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("latin1");
+    QTest::addColumn<QString>("gbk");
+
+    const QByteArray power = QByteArray::fromHex("B5E7D4B4");
+    const QString powerGbk = QStringLiteral("\u7535\u6E90");
+    const QString powerLatin1 = QStringLiteral("\u00B5\u00E7\u00D4\u00B4");
+    QTest::newRow("derived in Latin-1") << power << powerLatin1 << powerLatin1 << powerGbk;
+    QTest::newRow("derived in GBK") << power << powerGbk << powerLatin1 << powerGbk;
+    QTest::newRow("ASCII reads alike") << QByteArray("VOL+") << "VOL+" << "VOL+" << "VOL+";
+    QTest::newRow("text not from the block") << power << "Power" << "Power" << "Power";
+    QTest::newRow("unreadable GBK bytes") << QByteArray("A\xB5") << QStringLiteral("A\u00B5")
+                                          << QStringLiteral("A\u00B5") << QStringLiteral("A\uFFFD");
+}
+
+void TestCodeTable::nameEncodingShowsDerivedNames()
+{
+    QFETCH(QByteArray, nameBytes);
+    QFETCH(QString, stored);
+    QFETCH(QString, latin1);
+    QFETCH(QString, gbk);
+
+    openTemplate();
+    CodeTable &table = *m_table;
+    TIRDataBlock block;
+    block.setNameBytes(nameBytes);
+    table.setRecNo(9);
+    table.edit();
+    table.setField(QStringLiteral("IR Data"), block.toByteArray());
+    table.setField(QStringLiteral("Function"), stored);
+    table.post();
+    const QModelIndex cell = table.index(8, table.fieldIndex(QStringLiteral("Function")));
+
+    QCOMPARE(table.nameEncoding().kind(), NameEncoding::Kind::Latin1);
+    QCOMPARE(table.data(cell).toString(), latin1);
+    QSignalSpy changed(&table, &CodeTable::dataChanged);
+    table.setNameEncoding(NameEncoding(NameEncoding::Kind::Gbk));
+    QCOMPARE(changed.size(), 1);
+    QCOMPARE(changed.first().at(0).toModelIndex().column(), cell.column());
+    QCOMPARE(table.data(cell).toString(), gbk);
+    QCOMPARE(table.functionName(8), gbk);
+    QCOMPARE(table.fieldText(QStringLiteral("Function")), stored);
+    QCOMPARE(table.pendingChangeCount(), 1);
+
+    // Go to by name finds the row by the name it shows.
+    table.setRecNo(1);
+    QVERIFY(table.locateFunction(gbk.toLower()));
+    QCOMPARE(table.recNo(), 9);
+
+    // The encoding belongs to the table, not to the document.
+    table.open(table.path());
+    QCOMPARE(table.nameEncoding().kind(), NameEncoding::Kind::Gbk);
 }
 
 void TestCodeTable::moduleInfoFromTheRowThatHoldsIt_data()

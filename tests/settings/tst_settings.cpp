@@ -1,4 +1,5 @@
 #include "app/IniFile.h"
+#include "app/NameEncodingFile.h"
 #include "app/SettingsFile.h"
 #include "app/ZoqError.h"
 
@@ -28,6 +29,10 @@ private slots:
     void writeThenReadRoundTrip();
     void writeIntoMissingFolderThrows();
     void writeOntoDirectoryThrowsAndLeavesNoFile();
+
+    void readNameEncoding_data();
+    void readNameEncoding();
+    void writeNameEncoding();
 
 private:
     [[nodiscard]] QString writeIni(const QByteArray &text);
@@ -209,6 +214,42 @@ void TestSettings::writeOntoDirectoryThrowsAndLeavesNoFile()
     QVERIFY(QFileInfo(path).isDir());
     QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
              QStringList{QStringLiteral("ZOQ.ini")});
+}
+
+void TestSettings::readNameEncoding_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<NameEncoding::Kind>("kind");
+
+    QTest::newRow("GBK") << QByteArray("[NAMES]\r\nENCODING=GBK\r\n") << NameEncoding::Kind::Gbk;
+    QTest::newRow("Latin-1") << QByteArray("[NAMES]\r\nENCODING=Latin-1\r\n") << NameEncoding::Kind::Latin1;
+    QTest::newRow("lower case, quoted") << QByteArray("[names]\nencoding=\"gbk\"\n") << NameEncoding::Kind::Gbk;
+    QTest::newRow("unknown encoding") << QByteArray("[NAMES]\r\nENCODING=Big5\r\n") << NameEncoding::Kind::Latin1;
+    QTest::newRow("other section") << QByteArray("[ID]\r\nENCODING=GBK\r\n") << NameEncoding::Kind::Latin1;
+    QTest::newRow("empty") << QByteArray() << NameEncoding::Kind::Latin1;
+}
+
+void TestSettings::readNameEncoding()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(NameEncoding::Kind, kind);
+    QCOMPARE(NameEncodingFile::read(writeIni(text)), kind);
+}
+
+void TestSettings::writeNameEncoding()
+{
+    const QString path = NameEncodingFile::path(m_dir.path());
+    QCOMPARE(path, m_dir.filePath(QStringLiteral("ZOQ-names.ini")));
+    QCOMPARE(NameEncodingFile::read(path), NameEncoding::Kind::Latin1);
+    NameEncodingFile::write(path, NameEncoding::Kind::Gbk);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("[NAMES]\r\nENCODING=GBK\r\n"));
+    QCOMPARE(NameEncodingFile::read(path), NameEncoding::Kind::Gbk);
+    NameEncodingFile::write(path, NameEncoding::Kind::Latin1);
+    QCOMPARE(NameEncodingFile::read(path), NameEncoding::Kind::Latin1);
+
+    QVERIFY_THROWS_EXCEPTION(ZoqError, NameEncodingFile::write(m_dir.path(), NameEncoding::Kind::Gbk));
 }
 
 QTEST_GUILESS_MAIN(TestSettings)
