@@ -50,7 +50,7 @@ public:
     void attachAfterScroll() override {}
     QList<int> selectedRows() override { return {1}; }
     void makeCurrent(int) override {}
-    QString currentFunction() override { return QStringLiteral("Bench"); }
+    QByteArray currentNameBytes() override { return "Bench"; }
     void storeBlock(const TIRDataBlock &) override {}
     void drawWave(bool) override {}
     void scrollWaveToStart() override {}

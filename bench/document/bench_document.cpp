@@ -27,7 +27,7 @@ QByteArray blockFor(int row, int pass)
     block.set(0, 'r');
     block.set(1, uchar(30 + (row + pass) % 40));
     block.set(128, 0);
-    block.setName(QStringLiteral("KEY%1-%2").arg(row).arg(pass));
+    block.setNameBytes(QStringLiteral("KEY%1-%2").arg(row).arg(pass).toLatin1());
     return block.toByteArray();
 }
 

@@ -15,6 +15,15 @@ namespace {
     return line.mid(1, line.size() - 2).trimmed().toString().toLower();
 }
 
+// A value wrapped whole in a matching pair of quotes stands for what is
+// inside them: ID="3" reads as 3.
+[[nodiscard]] QStringView unquoted(QStringView value)
+{
+    if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') && value.back() == value.front())
+        return value.mid(1, value.size() - 2);
+    return value;
+}
+
 [[nodiscard]] bool isHexDigit(QChar c)
 {
     return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
@@ -67,7 +76,7 @@ IniFile IniFile::fromText(const QByteArray &text)
             continue;
         const QString key = line.left(eq).trimmed().toString().toLower();
         if (!key.isEmpty() && !current->contains(key))
-            current->insert(key, line.mid(eq + 1).trimmed().toString());
+            current->insert(key, unquoted(line.mid(eq + 1).trimmed()).toString());
     }
     return ini;
 }

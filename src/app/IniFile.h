@@ -6,7 +6,9 @@
 
 // A small reader of INI-format text: "[section]" lines and "key=value" lines.
 // Section and key names are matched without regard to case; names and values
-// are trimmed. Lines starting with ';' and lines without '=' are ignored.
+// are trimmed, and a value wrapped in a matching pair of single or double
+// quotes loses them (ID="3" reads as 3). Lines starting with ';' and lines
+// without '=' are ignored.
 // When a key appears twice in a section the first one counts.
 class IniFile final
 {

@@ -4,6 +4,7 @@
 #include "app/AppTexts.h"
 #include "app/ErrorHandler.h"
 #include "app/FileNames.h"
+#include "app/NameEncodingFile.h"
 #include "app/PortLamp.h"
 #include "app/Prompt.h"
 #include "app/RightButtonFilter.h"
@@ -23,6 +24,7 @@
 #include "document/DocumentStore.h"
 #include "document/RowClipboard.h"
 #include "document/RowMoves.h"
+#include "document/RowName.h"
 #include "document/WorkingFileLock.h"
 #include "image/CompiledImage.h"
 #include "image/ImageSlots.h"
@@ -30,6 +32,7 @@
 #include "irsignal/WaveView.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -134,6 +137,11 @@ QString TForm1::workingPath() const
 QString TForm1::settingsPath() const
 {
     return m_programDir + QStringLiteral("/ZOQ.ini");
+}
+
+QString TForm1::namesPath() const
+{
+    return NameEncodingFile::path(m_programDir);
 }
 
 bool TForm1::leftButtonDown() const
@@ -681,15 +689,11 @@ void TForm1::DelFunctionsExecute()
 
 void TForm1::EditFuncExecute()
 {
-    if (!m_fmFuncEdit->execWith(ADOQuery1->fieldText(QStringLiteral("Function"))))
+    if (!m_fmFuncEdit->execWith(currentFunction()))
         return;
-    const QString name = m_fmFuncEdit->text();
-    ADOQuery1->edit();
-    TIRDataBlock block = TIRDataBlock::fromField(ADOQuery1->irData());
-    block.setName(name);
-    ADOQuery1->setField(QStringLiteral("IR Data"), block.toByteArray());
-    ADOQuery1->setField(QStringLiteral("Function"), name);
-    ADOQuery1->post();
+    QString refusal;
+    if (!RowName::renameCurrentRow(*ADOQuery1, m_fmFuncEdit->text(), &refusal))
+        showError(refusal);
 }
 
 void TForm1::EditRemark()
@@ -852,9 +856,13 @@ void TForm1::makeCurrent(int row)
     ADOQuery1->setRecNo(row);
 }
 
-QString TForm1::currentFunction()
+QByteArray TForm1::currentNameBytes()
 {
-    return ADOQuery1->fieldText(QStringLiteral("Function"));
+    QString refusal;
+    const std::optional<QByteArray> bytes = RowName::bytesFor(*ADOQuery1, currentFunction(), &refusal);
+    if (!bytes)
+        throw ZoqError(refusal);
+    return *bytes;
 }
 
 void TForm1::storeBlock(const TIRDataBlock &block)
@@ -980,6 +988,7 @@ void TForm1::readSettings()
         RadioButton2Click();
     }
     m_irPortMask = settings.irPortMask & 0xFF;
+    applyNameEncoding(NameEncodingFile::read(namesPath()));
 }
 
 bool TForm1::writeSettings()
@@ -1099,9 +1108,41 @@ void TForm1::buildGrid()
             [this, deleteItem] { deleteItem->setEnabled(action(QStringLiteral("DelFunctions"))->isEnabled()); });
     DBGridEh1->addAction(deleteItem);
     popup->addAction(deleteItem);
+    popup->addSeparator();
+    buildNameEncodingMenu(popup);
     DBGridEh1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(DBGridEh1, &QWidget::customContextMenuRequested, this,
             [this, popup](const QPoint &at) { popup->popup(DBGridEh1->viewport()->mapToGlobal(at)); });
+}
+
+void TForm1::buildNameEncodingMenu(QMenu *popup)
+{
+    QMenu *menu = popup->addMenu(QStringLiteral("Name encoding"));
+    auto *group = new QActionGroup(this);
+    const auto add = [this, menu, group](NameEncoding::Kind kind, const char *name, const QString &caption) {
+        auto *choice = new QAction(caption, this);
+        choice->setObjectName(QLatin1String(name));
+        choice->setCheckable(true);
+        choice->setChecked(kind == ADOQuery1->nameEncoding().kind());
+        group->addAction(choice);
+        menu->addAction(choice);
+        connect(choice, &QAction::triggered, this,
+                [this, kind] { guarded([this, kind] { chooseNameEncoding(kind); }); });
+    };
+    add(NameEncoding::Kind::Latin1, "NameEncodingLatin1", QStringLiteral("Latin-1"));
+    add(NameEncoding::Kind::Gbk, "NameEncodingGbk", QStringLiteral("GBK (Chinese)"));
+}
+
+void TForm1::applyNameEncoding(NameEncoding::Kind kind)
+{
+    ADOQuery1->setNameEncoding(NameEncoding(kind));
+    action(QLatin1String(kind == NameEncoding::Kind::Gbk ? "NameEncodingGbk" : "NameEncodingLatin1"))->setChecked(true);
+}
+
+void TForm1::chooseNameEncoding(NameEncoding::Kind kind)
+{
+    applyNameEncoding(kind);
+    NameEncodingFile::write(namesPath(), kind);
 }
 
 // ---------------------------------------------------------------------------
@@ -1109,7 +1150,7 @@ void TForm1::buildGrid()
 
 QString TForm1::currentFunction() const
 {
-    return ADOQuery1->fieldText(QStringLiteral("Function"));
+    return ADOQuery1->functionName(ADOQuery1->recNo() - 1);
 }
 
 void TForm1::writeIrData(const QByteArray &block)

@@ -5,6 +5,7 @@
 #include "document/CodeTable.h"
 #include "document/ModuleInfo.h"
 #include "irsignal/IrDataHost.h"
+#include "irsignal/NameEncoding.h"
 
 #include <QMainWindow>
 
@@ -21,6 +22,7 @@ class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
+class QMenu;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
@@ -64,6 +66,8 @@ public:
     [[nodiscard]] SerialLink &link() const { return *m_link; }
     [[nodiscard]] QString workingPath() const;
     [[nodiscard]] QString settingsPath() const;
+    // "ZOQ-names.ini" beside "ZOQ.ini".
+    [[nodiscard]] QString namesPath() const;
 
     // Module parameters.
     [[nodiscard]] int irPortMask() const { return m_irPortMask; }
@@ -92,6 +96,10 @@ public:
     void GotoExecute();
     void EditRemark();
     bool IRSendRow();
+    // The choice in the grid's "Name encoding" menu: key names are read and
+    // written in this encoding from now on, and the choice is kept in
+    // namesPath().
+    void chooseNameEncoding(NameEncoding::Kind kind);
 
     // Waveform.
     void DrawWave(bool roll);
@@ -142,6 +150,8 @@ private:
 
     void buildToolBar();
     void buildGrid();
+    void buildNameEncodingMenu(QMenu *popup);
+    void applyNameEncoding(NameEncoding::Kind kind);
     void buildWaveView();
     void buildActions();
     void buildControls();
@@ -187,7 +197,7 @@ private:
     void attachAfterScroll() override;
     QList<int> selectedRows() override;
     void makeCurrent(int row) override;
-    QString currentFunction() override;
+    QByteArray currentNameBytes() override;
     void storeBlock(const TIRDataBlock &block) override;
     void drawWave(bool roll) override;
     void scrollWaveToStart() override;

@@ -2,8 +2,8 @@
 
 #include "irsignal/TIRDataBlock.h"
 
+#include <QByteArray>
 #include <QList>
-#include <QString>
 
 // What a learn run needs from the main window. Rows are numbered as the
 // code table numbers them (from 1).
@@ -20,8 +20,10 @@ public:
     // row is selected and returned.
     [[nodiscard]] virtual QList<int> selectedRows() = 0;
     virtual void makeCurrent(int row) = 0;
-    // The "Function" text of the current row.
-    [[nodiscard]] virtual QString currentFunction() = 0;
+    // The name bytes for a block learned into the current row: its
+    // "Function" text in the name encoding of the blocks. Throws ZoqError
+    // when the text holds a character that encoding cannot store.
+    [[nodiscard]] virtual QByteArray currentNameBytes() = 0;
     // Stores the block into "IR Data" of the current row and posts it.
     virtual void storeBlock(const TIRDataBlock &block) = 0;
     virtual void drawWave(bool roll) = 0;

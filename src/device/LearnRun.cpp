@@ -45,6 +45,8 @@ void LearnRun::run(const Parameters &parameters)
 bool LearnRun::learnRow(int row, const Parameters &parameters, bool roll)
 {
     m_host.makeCurrent(row);
+    // A name the blocks cannot hold stops the run before the module waits for a key.
+    const QByteArray name = m_host.currentNameBytes();
     m_link.purgeRx();
     if (!m_link.WriteComm(Frames::learn(parameters.moduleId, parameters.learnTime, parameters.irFormat)))
         return false;
@@ -57,7 +59,7 @@ bool LearnRun::learnRow(int row, const Parameters &parameters, bool roll)
     if (!awaitCapture(SignalLayout::captureSize(parameters.irFormat)))
         return false;
     const QByteArray capture(m_link.inbuff().constData(), m_link.nBytesRead());
-    m_host.storeBlock(SignalLayout::blockFromCapture(capture, parameters.irFormat, m_host.currentFunction()));
+    m_host.storeBlock(SignalLayout::blockFromCapture(capture, parameters.irFormat, name));
     m_host.drawWave(roll);
     m_host.scrollWaveToStart();
     SerialLink::pause(PauseAfterCaptureMs);

@@ -28,7 +28,7 @@ int captureSize(quint8 irFormat)
     return irFormat == FormatRc5Rc6 ? 2 * FrameSize : FrameSize;
 }
 
-TIRDataBlock blockFromCapture(const QByteArray &capture, quint8 irFormat, const QString &functionText)
+TIRDataBlock blockFromCapture(const QByteArray &capture, quint8 irFormat, const QByteArray &nameBytes)
 {
     TIRDataBlock block;
     copyFromCapture(block, 0, capture, 0, HeaderSize);
@@ -39,7 +39,7 @@ TIRDataBlock blockFromCapture(const QByteArray &capture, quint8 irFormat, const 
     } else {
         copyFromCapture(block, TIRDataBlock::SymbolsOffset, capture, HeaderSize, 2 * HalfData);
     }
-    block.setName(functionText);
+    block.setNameBytes(nameBytes);
     return block;
 }
 

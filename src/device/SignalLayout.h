@@ -4,7 +4,6 @@
 
 #include <QByteArray>
 #include <QList>
-#include <QString>
 
 // How the module's captures and transmissions map onto a TIRDataBlock.
 // A capture frame is a 75-byte header and 256 data bytes (331 bytes); an
@@ -20,11 +19,11 @@ inline constexpr int FrameSize = 331;
 
 // A block built from a capture: header and data of the first frame; for
 // RC5/RC6 also the second header at 128, and only the first 128 data bytes of
-// each frame (at 256 and 384). The name is written at 240, cut to 15
-// characters and ended by a zero byte. Bytes beyond the capture size are
-// ignored; a short capture leaves the missing bytes zero.
+// each frame (at 256 and 384). The name bytes are written at 240, cut to 15
+// and ended by a zero byte. Bytes beyond the capture size are ignored; a
+// short capture leaves the missing bytes zero.
 [[nodiscard]] TIRDataBlock blockFromCapture(const QByteArray &capture, quint8 irFormat,
-                                            const QString &functionText);
+                                            const QByteArray &nameBytes);
 
 // The writes that hand the module one capture of the block (331 bytes in
 // all): for an RC5/RC6 block with alternation set, the second header with

@@ -2,6 +2,7 @@
 
 #include "app/ZoqError.h"
 #include "document/SqliteConnection.h"
+#include "irsignal/TIRDataBlock.h"
 
 #include <QDir>
 #include <QSqlQuery>
@@ -10,10 +11,12 @@
 #include <algorithm>
 #include <limits>
 #include <memory>
+#include <optional>
 
 namespace {
 
 const QString IdField = QStringLiteral("ID");
+const QString FunctionField = QStringLiteral("Function");
 const QString IrDataField = QStringLiteral("IR Data");
 
 struct Row
@@ -92,16 +95,24 @@ ModuleInfo readModuleInfo(const SqliteConnection &connection)
     const int remark = column(QStringLiteral("Remark"));
     const int reCyc = column(QStringLiteral("ReCyc"));
 
-    ModuleInfo info;
-    if (query.next()) {
+    // Save under a new name appends the module info after the template's
+    // empty rows, while documents made elsewhere keep it in the first row:
+    // the first row that holds anything is the one, else the first row.
+    std::optional<ModuleInfo> first;
+    while (query.next()) {
+        ModuleInfo info;
         info.moduleName = query.value(moduleName).toString();
         info.type = query.value(type).toString();
         info.manufactory = query.value(manufactory).toString();
         info.moduleId = query.value(moduleId).toString();
         info.remark = query.value(remark).toString();
         info.reCyc = query.value(reCyc).toInt();
+        if (!info.isEmpty())
+            return info;
+        if (!first)
+            first = info;
     }
-    return info;
+    return first.value_or(ModuleInfo());
 }
 
 qint64 sortKey(const Row &row, int idField)
@@ -155,7 +166,9 @@ struct CodeTable::Private
     ModuleInfo moduleInfo;
     QStringList fieldNames;
     int idField = -1;
+    int functionField = -1;
     int irDataField = -1;
+    NameEncoding nameEncoding;
     QList<Row> rows;
     int current = -1;
     bool editing = false;
@@ -186,6 +199,7 @@ void CodeTable::open(const QString &path)
     d->moduleInfo = loaded.moduleInfo;
     d->fieldNames = loaded.fieldNames;
     d->idField = indexOfName(d->fieldNames, IdField);
+    d->functionField = indexOfName(d->fieldNames, FunctionField);
     d->irDataField = indexOfName(d->fieldNames, IrDataField);
     d->rows = std::move(loaded.rows);
     d->current = d->rows.isEmpty() ? -1 : 0;
@@ -202,6 +216,7 @@ void CodeTable::close()
     d->moduleInfo = ModuleInfo();
     d->fieldNames.clear();
     d->idField = -1;
+    d->functionField = -1;
     d->irDataField = -1;
     d->rows.clear();
     d->current = -1;
@@ -286,14 +301,42 @@ void CodeTable::next()
 
 bool CodeTable::locateFunction(const QString &text)
 {
-    const int function = fieldIndex(QStringLiteral("Function"));
+    (void)fieldIndex(FunctionField); // throws for a table without the field
     for (int row = 0; row < recordCount(); ++row) {
-        if (valueAt(row, function).toString().compare(text, Qt::CaseInsensitive) == 0) {
+        if (functionName(row).compare(text, Qt::CaseInsensitive) == 0) {
             setRecNo(row + 1);
             return true;
         }
     }
     return false;
+}
+
+void CodeTable::setNameEncoding(const NameEncoding &encoding)
+{
+    if (encoding == d->nameEncoding)
+        return;
+    d->nameEncoding = encoding;
+    if (d->functionField >= 0 && recordCount() > 0 && !controlsDisabled())
+        emit dataChanged(index(0, d->functionField), index(recordCount() - 1, d->functionField));
+}
+
+const NameEncoding &CodeTable::nameEncoding() const
+{
+    return d->nameEncoding;
+}
+
+QString CodeTable::functionName(int row) const
+{
+    const QString stored = valueAt(row, d->functionField).toString();
+    const QByteArray bytes = TIRDataBlock::nameBytesOfField(irDataAt(row));
+    const QString shown = d->nameEncoding.decode(bytes);
+    if (stored == shown)
+        return stored;
+    for (NameEncoding::Kind kind : NameEncoding::kinds()) {
+        if (NameEncoding(kind).decode(bytes) == stored)
+            return shown;
+    }
+    return stored;
 }
 
 QVariant CodeTable::field(int ordinal) const
@@ -323,6 +366,11 @@ QVariant CodeTable::valueAt(int row, int ordinal) const
     if (row < 0 || row >= recordCount() || ordinal < 0 || ordinal >= fieldCount())
         return {};
     return d->rows.at(row).values.at(ordinal);
+}
+
+QByteArray CodeTable::irDataAt(int row) const
+{
+    return valueAt(row, d->irDataField).toByteArray();
 }
 
 void CodeTable::edit()
@@ -471,6 +519,8 @@ QVariant CodeTable::data(const QModelIndex &index, int role) const
         return int((index.column() == d->idField ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
     if (role != Qt::DisplayRole)
         return {};
+    if (index.column() == d->functionField)
+        return functionName(index.row());
     const QVariant value = valueAt(index.row(), index.column());
     if (index.column() == d->irDataField)
         return value.toByteArray().isEmpty() ? QStringLiteral("(Blob)") : QStringLiteral("(BLOB)");

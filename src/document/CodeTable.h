@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/ModuleInfo.h"
+#include "irsignal/NameEncoding.h"
 
 #include <QAbstractTableModel>
 #include <QByteArray>
@@ -15,7 +16,8 @@
 // sorted by ID, a cursor on the current row, an edit buffer, and a cache of
 // posted changes that only updateBatch() writes to the file. It is also the
 // model that the code grid views (one column per KeyInfo field, in the
-// table's field order, titled with the field name).
+// table's field order, titled with the field name; "Function" cells show
+// functionName()).
 //
 // Errors of the database engine (not a database, missing table or column,
 // read-only or locked file, disk full, a row number beyond the last row) are
@@ -31,7 +33,8 @@ public:
     explicit CodeTable(QObject *parent = nullptr);
     ~CodeTable() override;
 
-    // Reads the first ModelInfo row and all KeyInfo rows of the file at path.
+    // Reads the module info (the first ModelInfo row that holds any) and all
+    // KeyInfo rows of the file at path.
     // Closes the table first; on an error the table stays closed.
     void open(const QString &path);
     // Drops every change not yet written to the file and releases the file.
@@ -57,9 +60,22 @@ public:
     void first();
     // Next on the last row stays there.
     void next();
-    // Makes the first row whose Function equals text (whole text, letters
-    // compared without regard to case) current; false when there is none.
+    // Makes the first row whose functionName() equals text (whole text,
+    // letters compared without regard to case) current; false when there is
+    // none.
     bool locateFunction(const QString &text);
+
+    // The encoding in which key names are read from and written into the
+    // blocks (Latin-1 until set); it stays when another document is opened.
+    // Changing it announces the "Function" column as changed; no stored
+    // value changes.
+    void setNameEncoding(const NameEncoding &encoding);
+    [[nodiscard]] const NameEncoding &nameEncoding() const;
+    // The name a row (0-based, in ID order) shows. Its "Function" text is
+    // derived from the block's name bytes at every post; when it is those
+    // bytes read in any encoding, it shows them read in the name encoding,
+    // so a change of encoding shows at once. Any other text shows as stored.
+    [[nodiscard]] QString functionName(int row) const;
 
     // Field values of the current row (of the edit buffer while editing). A
     // null field is an invalid QVariant; fieldText() reads null as "".
@@ -70,6 +86,8 @@ public:
     [[nodiscard]] QByteArray irData() const;
     // Field value of any row (0-based row index in ID order), for painting.
     [[nodiscard]] QVariant valueAt(int row, int ordinal) const;
+    // "IR Data" of any row as bytes (empty for null).
+    [[nodiscard]] QByteArray irDataAt(int row) const;
 
     // Edit / post: begin a change of the current row, set fields, store the
     // change in the client-side cache and run the after-post hook. An invalid

@@ -2,7 +2,6 @@
 
 #include "document/CodeTable.h"
 #include "irsignal/DerivedFields.h"
-#include "irsignal/TIRDataBlock.h"
 
 #include <QScopeGuard>
 
@@ -16,7 +15,7 @@ void derivePostedRow(CodeTable &table)
     const int carry = table.fieldIndex(QStringLiteral("Carry"));
     const int format = table.fieldIndex(QStringLiteral("Format"));
     const int function = table.fieldIndex(QStringLiteral("Function"));
-    const DerivedFields fields = deriveFields(TIRDataBlock::fromField(table.irData(), 0xFF));
+    const DerivedFields fields = deriveFields(table.irData(), table.nameEncoding());
 
     table.edit();
     table.setField(carry, fields.carry);

@@ -17,7 +17,7 @@ void storeSlot(CodeTable &table, const QByteArray &slot)
     TIRDataBlock block = TIRDataBlock::fromField(slot, 0xFF);
     block.set(NameEnd, 0);
     table.edit();
-    table.setField(QStringLiteral("Function"), block.name());
+    table.setField(QStringLiteral("Function"), table.nameEncoding().decode(block.nameBytes()));
     table.setField(QStringLiteral("IR Data"), block.toByteArray());
     table.post();
 }

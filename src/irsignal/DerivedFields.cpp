@@ -1,17 +1,20 @@
 #include "irsignal/DerivedFields.h"
 
+#include "irsignal/TIRDataBlock.h"
+
 namespace {
 constexpr int CarrierClockHz = 1844000;
 }
 
-DerivedFields deriveFields(const TIRDataBlock &block)
+DerivedFields deriveFields(const QByteArray &field, const NameEncoding &encoding)
 {
+    const TIRDataBlock block = TIRDataBlock::fromField(field, 0xFF);
     DerivedFields fields;
     if (block.isValid()) {
         fields.format = block.isRc5Rc6() ? QStringLiteral("RC5/RC6") : QStringLiteral("Normal");
         const int period = block.header().carrierPeriod();
         fields.carry = period == 0 ? QStringLiteral("0") : QString::number(CarrierClockHz / period);
     }
-    fields.function = block.name();
+    fields.function = encoding.decode(TIRDataBlock::nameBytesOfField(field));
     return fields;
 }

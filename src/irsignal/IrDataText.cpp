@@ -5,8 +5,6 @@
 #include <QIODevice>
 #include <QRegularExpression>
 
-#include <algorithm>
-
 namespace {
 
 constexpr int BytesPerLine = 32;
@@ -16,12 +14,16 @@ constexpr int BytesPerLine = 32;
     return c == u' ' || c == u',' || c == u'\r' || c == u'\n';
 }
 
+// Digits in either case; no other letter is folded, so a character that is
+// not a digit is reported as the file holds it.
 [[nodiscard]] int hexValue(QChar c)
 {
     if (c >= u'0' && c <= u'9')
         return c.unicode() - u'0';
     if (c >= u'A' && c <= u'F')
         return c.unicode() - u'A' + 10;
+    if (c >= u'a' && c <= u'f')
+        return c.unicode() - u'a' + 10;
     return -1;
 }
 
@@ -36,22 +38,14 @@ constexpr int BytesPerLine = 32;
     return text.mid(begin, end - begin);
 }
 
-[[nodiscard]] bool isBinaryByte(char c)
-{
-    const auto u = static_cast<uchar>(c);
-    if (u >= 0x20)
-        return false;
-    return !(u == '\t' || u == '\n' || u == '\v' || u == '\f' || u == '\r' || u == 0x1A);
-}
-
 } // namespace
 
 bool parseHexBytes(const QString &text, int maxStored, QByteArray &bytes, int &count,
                    QString *errorMessage)
 {
-    QString upper = text.toUpper();
-    upper.remove(QStringLiteral("0X"));
-    const QString source = trimmedControls(upper);
+    QString withoutPrefixes = text;
+    withoutPrefixes.remove(QStringLiteral("0x"), Qt::CaseInsensitive);
+    const QString source = trimmedControls(withoutPrefixes);
 
     bytes.clear();
     count = 0;
@@ -120,10 +114,7 @@ std::optional<QString> irDataFileText(QIODevice &device, QString *refusal)
     // device cannot report its size.
     const QByteArray content = device.read(IrDataTextFileLimit + 1);
     if (content.size() > IrDataTextFileLimit)
-        return refuse(QStringLiteral("Invalid IR data file! It is larger than %1 KB.")
-                          .arg(IrDataTextFileLimit / 1024));
-    if (std::any_of(content.cbegin(), content.cend(), isBinaryByte))
-        return refuse(QStringLiteral("Invalid IR data file! It is not a text file."));
+        return refuse(QStringLiteral("Invalid IR data file! It is larger than 1 MB."));
 
     static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
     QStringList lines = QString::fromLatin1(content).split(lineBreak);

@@ -14,12 +14,14 @@ class QIODevice;
 
 // Largest IR data text file that is read at all; a block written with "0x"
 // prefixes and commas takes some 3 KB, so anything near this is not IR data.
-inline constexpr qint64 IrDataTextFileLimit = 64 * 1024;
+inline constexpr qint64 IrDataTextFileLimit = 1024 * 1024;
 
 // Turns hexadecimal text into bytes. count receives the number of bytes
-// found; only the first maxStored of them go into bytes. On a character the
-// text cannot hold, returns false and puts "Invalid char 'c'" (c upper-cased)
-// into errorMessage; bytes and count then hold what was read before it.
+// found; only the first maxStored of them go into bytes. "0x" prefixes go
+// first, wherever they stand; then spaces and control characters at both
+// ends; a zero character ends the text. On a character the text cannot hold,
+// returns false and puts "Invalid char 'c'" (c as the text holds it) into
+// errorMessage; bytes and count then hold what was read before it.
 [[nodiscard]] bool parseHexBytes(const QString &text, int maxStored, QByteArray &bytes, int &count,
                                  QString *errorMessage);
 
@@ -35,8 +37,8 @@ inline constexpr qint64 IrDataTextFileLimit = 64 * 1024;
 [[nodiscard]] QString hexBytesText(const QByteArray &bytes);
 
 // The text of an IR data file: its lines (ended by CR LF, CR or LF) joined
-// with CR LF, bytes read as Latin-1. A file larger than IrDataTextFileLimit
-// or one holding binary bytes (NUL or control codes other than tab, line and
-// page breaks and the DOS end-of-file mark) is refused without being parsed:
-// the result is empty and refusal receives the reason.
+// with CR LF, bytes read as Latin-1. Control bytes stay for the parser, which
+// trims them at the ends, stops at a zero byte and names any other. A file
+// larger than IrDataTextFileLimit is refused without being parsed: the
+// result is empty and refusal receives the reason.
 [[nodiscard]] std::optional<QString> irDataFileText(QIODevice &device, QString *refusal);

@@ -19,18 +19,24 @@ TIRDataBlock TIRDataBlock::fromField(const QByteArray &field, uchar fill)
     return block;
 }
 
-QString TIRDataBlock::name() const
+QByteArray TIRDataBlock::nameBytes() const
 {
     const auto begin = m_bytes.begin() + NameOffset;
     const auto end = std::find(begin, begin + NameLength, uchar(0));
-    return QString::fromLatin1(reinterpret_cast<const char *>(&*begin), end - begin);
+    return QByteArray(reinterpret_cast<const char *>(&*begin), end - begin);
 }
 
-void TIRDataBlock::setName(const QString &name)
+QByteArray TIRDataBlock::nameBytesOfField(const QByteArray &field)
 {
-    const QByteArray text = name.left(NameLength).toLatin1();
-    std::memcpy(m_bytes.data() + NameOffset, text.constData(), text.size());
-    m_bytes[NameOffset + text.size()] = 0;
+    // Zero bytes in place of the missing ones end the name at the field's end.
+    return fromField(field, 0).nameBytes();
+}
+
+void TIRDataBlock::setNameBytes(const QByteArray &name)
+{
+    const QByteArray bytes = name.left(NameLength);
+    std::memcpy(m_bytes.data() + NameOffset, bytes.constData(), bytes.size());
+    m_bytes[NameOffset + bytes.size()] = 0;
 }
 
 QByteArray TIRDataBlock::toByteArray() const

@@ -3,17 +3,17 @@
 #include "irsignal/TIRFrameHeader.h"
 
 #include <QByteArray>
-#include <QString>
 
 #include <array>
 
 // The 512-byte learned signal of one slot, the value of "IR Data".
 //   0..74    header of the first capture (byte 0 'r' marks a valid block)
 //   128..202 header of the second capture (byte 128 'r' in an RC5/RC6 block)
-//   240..255 function name, up to 15 characters and a zero byte
+//   240..255 function name, up to 15 bytes and a zero byte
 //   256..511 symbol stream: first capture (Normal: all of it; RC5/RC6: 256..383),
 //            second capture at 384..511
-// Text in the block is single-byte and maps byte <-> character as Latin-1.
+// The name is single-byte text in the code page of the system that wrote it;
+// the block holds its bytes, NameEncoding turns them into text and back.
 class TIRDataBlock
 {
 public:
@@ -56,12 +56,15 @@ public:
         return (i % 2 == 0) ? (b & 0x0F) : (b >> 4);
     }
 
-    // Characters from offset 240 up to the first zero byte, at most 15
-    // (byte 255 always counts as zero).
-    [[nodiscard]] QString name() const;
-    // Writes the name's characters (cut to 15) and one zero byte from offset
-    // 240; the bytes after the zero byte keep their values.
-    void setName(const QString &name);
+    // Bytes from offset 240 up to the first zero byte, at most 15 (byte 255
+    // always counts as zero).
+    [[nodiscard]] QByteArray nameBytes() const;
+    // The name bytes of a row's "IR Data" field: the name ends where the
+    // field ends, so bytes the field lacks never read as part of it.
+    [[nodiscard]] static QByteArray nameBytesOfField(const QByteArray &field);
+    // Writes the bytes (cut to 15) and one zero byte from offset 240; the
+    // bytes after the zero byte keep their values.
+    void setNameBytes(const QByteArray &name);
 
     [[nodiscard]] uchar at(int offset) const { return m_bytes[offset]; }
     void set(int offset, uchar value) { m_bytes[offset] = value; }

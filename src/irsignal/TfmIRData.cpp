@@ -89,6 +89,9 @@ QAction *TfmIRData::addEditAction(const QString &caption, const QKeySequence &sh
 
 void TfmIRData::loadBlock(const QByteArray &field)
 {
+    // Typing over a block never changes its size, so that it can be written
+    // back; insert mode is for one opening only.
+    m_editor->setInsertMode(false);
     m_editor->load(TIRDataBlock::fromField(field, 0xFF).toByteArray());
     CopyUpdate();
     PasteUpdate();

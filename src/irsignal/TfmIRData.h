@@ -28,7 +28,8 @@ public:
     TfmIRData(Prompt &prompt, IrDataHost &host, QWidget *parent = nullptr);
 
     // Loads a row's "IR Data" as exactly 512 bytes: a longer field is cut, a
-    // shorter one is padded with 0xFF, the value of erased slot bytes.
+    // shorter one is padded with 0xFF, the value of erased slot bytes. The
+    // editor starts in overwrite mode.
     void loadBlock(const QByteArray &field);
 
     [[nodiscard]] HexEditor &hexEditor() const { return *m_editor; }

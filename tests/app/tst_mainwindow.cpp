@@ -125,6 +125,9 @@ private slots:
     void compileImportRoundTrip();
     void downloadThenUploadThroughTheModule();
     void shortImageIsRefusedBeforeReplacingDocument();
+    void nameOutsideLatin1IsRefused();
+    void gbkNamesThroughRenameLearnAndRestart();
+    void unchangedNameKeepsItsBytes();
 
 private:
     void startWindow();
@@ -734,7 +737,7 @@ void TestMainWindow::insertDeleteAndRename()
     answerNextDialog(QStringLiteral("VOL+"));
     m_form->EditFuncExecute();
     QCOMPARE(m_form->table().fieldText(QStringLiteral("Function")), QStringLiteral("VOL+"));
-    QCOMPARE(TIRDataBlock::fromField(m_form->table().irData()).name(), QStringLiteral("VOL+"));
+    QCOMPARE(TIRDataBlock::fromField(m_form->table().irData()).nameBytes(), QByteArray("VOL+"));
     // A renamed empty slot stays empty.
     QVERIFY(m_form->table().fieldText(QStringLiteral("Carry")).isEmpty());
 
@@ -912,7 +915,7 @@ void TestMainWindow::goToMessages()
     m_form->table().edit();
     m_form->table().setField(QStringLiteral("IR Data"), [] {
         TIRDataBlock block;
-        block.setName(QStringLiteral("MUTE"));
+        block.setNameBytes("MUTE");
         return block.toByteArray();
     }());
     m_form->table().post();
@@ -1002,6 +1005,84 @@ void TestMainWindow::shortImageIsRefusedBeforeReplacingDocument()
     QCOMPARE(m_prompt.asked().last().kind, QStringLiteral("notice"));
     QVERIFY(m_form->isModified());
     QCOMPARE(m_form->table().fieldText(QStringLiteral("Remark")), QStringLiteral("mine"));
+}
+
+void TestMainWindow::nameOutsideLatin1IsRefused()
+{
+    startWindow();
+    m_form->table().setRecNo(3);
+    answerNextDialog(QStringLiteral("TV\u7535\u6E90"));
+    m_form->EditFuncExecute();
+    QCOMPARE(m_prompt.texts(),
+             QStringList{QStringLiteral("The character '\u7535' cannot be stored in a key name in Latin-1.")});
+    QCOMPARE(m_form->table().irData(), QByteArray(512, '\0'));
+    QCOMPARE(m_form->table().fieldText(QStringLiteral("Function")), QString());
+    QVERIFY(!m_form->isModified());
+}
+
+void TestMainWindow::gbkNamesThroughRenameLearnAndRestart()
+{
+    const QString power = QStringLiteral("\u7535\u6E90");
+    const QByteArray powerField = QByteArray::fromHex("B5E7D4B400");
+    startWindow();
+    QVERIFY(m_form->action(QStringLiteral("NameEncodingLatin1"))->isChecked());
+    m_form->action(QStringLiteral("NameEncodingGbk"))->trigger();
+    QCOMPARE(readFile(m_form->namesPath()), QByteArray("[NAMES]\r\nENCODING=GBK\r\n"));
+
+    m_form->table().setRecNo(3);
+    answerNextDialog(power);
+    m_form->EditFuncExecute();
+    QCOMPARE(m_form->table().irData().mid(240, 5), powerField);
+    QCOMPARE(m_form->table().fieldText(QStringLiteral("Function")), power);
+
+    m_form->action(QStringLiteral("IRLearn"))->trigger();
+    QCOMPARE(m_form->table().fieldText(QStringLiteral("Format")), QStringLiteral("Normal"));
+    QCOMPARE(m_form->table().irData().mid(240, 5), powerField);
+    QCOMPARE(m_form->table().fieldText(QStringLiteral("Function")), power);
+
+    // Latin-1 shows the same bytes its own way; the document does not change.
+    m_form->action(QStringLiteral("NameEncodingLatin1"))->trigger();
+    const QModelIndex cell = m_form->table().index(2, m_form->table().fieldIndex(QStringLiteral("Function")));
+    QCOMPARE(cell.data().toString(), QStringLiteral("\u00B5\u00E7\u00D4\u00B4"));
+    QCOMPARE(m_form->table().fieldText(QStringLiteral("Function")), power);
+
+    // The choice is kept apart from ZOQ.ini and read back at the next start.
+    m_form->action(QStringLiteral("NameEncodingGbk"))->trigger();
+    m_prompt.queueAnswer(Answer::No);
+    QVERIFY(m_form->close());
+    const QByteArray settings = readFile(m_dir->filePath(QStringLiteral("ZOQ.ini")));
+    QCOMPARE(settings.count("\r\n"), 11);
+    QVERIFY(!settings.contains("GBK"));
+    m_form.reset();
+    startWindow();
+    QVERIFY(m_form->action(QStringLiteral("NameEncodingGbk"))->isChecked());
+    QCOMPARE(m_form->table().nameEncoding().kind(), NameEncoding::Kind::Gbk);
+    QVERIFY(m_prompt.unexpected().isEmpty());
+}
+
+void TestMainWindow::unchangedNameKeepsItsBytes()
+{
+    startWindow();
+    m_form->action(QStringLiteral("NameEncodingGbk"))->trigger();
+    TIRDataBlock block;
+    block.setNameBytes("A\xB5"); // a lead byte with nothing after it
+    m_form->table().setRecNo(4);
+    m_form->table().edit();
+    m_form->table().setField(QStringLiteral("IR Data"), block.toByteArray());
+    m_form->table().post();
+    const QString shown = m_form->table().functionName(3);
+    QCOMPARE(shown, QStringLiteral("A\uFFFD"));
+
+    answerNextDialog(shown);
+    m_form->EditFuncExecute();
+    QCOMPARE(m_form->table().irData(), block.toByteArray());
+    QVERIFY(m_prompt.asked().isEmpty());
+
+    answerNextDialog(shown + u'X');
+    m_form->EditFuncExecute();
+    QCOMPARE(m_prompt.texts(),
+             QStringList{QStringLiteral("The character '\uFFFD' cannot be stored in a key name in GBK.")});
+    QCOMPARE(m_form->table().irData(), block.toByteArray());
 }
 
 QTEST_MAIN(TestMainWindow)

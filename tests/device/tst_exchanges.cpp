@@ -34,7 +34,7 @@ public:
     {
         for (int row = 1; row <= RowCount; ++row) {
             m_blocks.append(TIRDataBlock::filled(uchar(row)));
-            m_functions.append(QStringLiteral("Key%1").arg(row));
+            m_names.append("Key" + QByteArray::number(row));
         }
         m_clock.start();
     }
@@ -47,7 +47,12 @@ public:
         m_current = row;
         log(QStringLiteral("current %1").arg(row));
     }
-    QString currentFunction() override { return m_functions[m_current - 1]; }
+    QByteArray currentNameBytes() override
+    {
+        if (m_nameRefused)
+            throw ZoqError(QStringLiteral("The character '\u7535' cannot be stored in a key name in Latin-1."));
+        return m_names[m_current - 1];
+    }
     void storeBlock(const TIRDataBlock &block) override
     {
         if (m_storeFails)
@@ -68,12 +73,13 @@ public:
     [[nodiscard]] qint64 timeOf(const QString &event) const { return m_times.value(m_events.indexOf(event), -1); }
 
     QList<TIRDataBlock> m_blocks;
-    QStringList m_functions;
+    QList<QByteArray> m_names;
     QList<int> m_selection;
     int m_current = 1;
     QStringList m_events;
     std::function<void(int row)> m_onCapturing;
     bool m_storeFails = false;
+    bool m_nameRefused = false;
 
 private:
     void log(const QString &event)
@@ -162,6 +168,7 @@ private slots:
     void learnReadsWholeLongerCapture();
     void learnRefusedWhileLineTaken();
     void learnEndsCleanlyWhenStoringFails();
+    void refusedNameStopsBeforeTheModuleIsAsked();
 
     void sendReplies_data();
     void sendReplies();
@@ -272,7 +279,7 @@ void TestExchanges::learnOneRow()
     startSimulator(settings);
     TestLearnHost host;
     host.m_selection = {2};
-    host.m_functions[1] = QStringLiteral("Power");
+    host.m_names[1] = "Power";
     m_learn = {0, 2, SignalLayout::FormatNormal};
     LearnRun run(*m_link, m_prompt, host);
     run.IRLearnExecute(m_learn);
@@ -283,8 +290,8 @@ void TestExchanges::learnOneRow()
                           QStringLiteral("store 2"), QStringLiteral("draw 0"), QStringLiteral("scroll"),
                           QStringLiteral("attach"), QStringLiteral("capturing 0")}));
     QCOMPARE(host.m_blocks[1],
-             SignalLayout::blockFromCapture(expectedCapture(SignalLayout::FormatNormal), 1, QStringLiteral("Power")));
-    QCOMPARE(host.m_blocks[1].name(), QStringLiteral("Power"));
+             SignalLayout::blockFromCapture(expectedCapture(SignalLayout::FormatNormal), 1, "Power"));
+    QCOMPARE(host.m_blocks[1].nameBytes(), QByteArray("Power"));
     QCOMPARE(host.m_blocks[0], TIRDataBlock::filled(1));
     QTRY_COMPARE(framesOf(FrameKind::Escape).size(), 1);
     const QList<ReceivedFrame> frames = m_sim->journal().frames;
@@ -307,11 +314,11 @@ void TestExchanges::learnThreeRows()
     LearnRun run(*m_link, m_prompt, host);
     run.IRLearnExecute(m_learn);
 
-    const TIRDataBlock learned = SignalLayout::blockFromCapture(expectedCapture(2), 2, QString());
+    const TIRDataBlock learned = SignalLayout::blockFromCapture(expectedCapture(2), 2, QByteArray());
     for (int row : {1, 3, 5}) {
         QVERIFY(host.m_blocks[row - 1].isRc5Rc6());
         TIRDataBlock expected = learned;
-        expected.setName(QStringLiteral("Key%1").arg(row));
+        expected.setNameBytes("Key" + QByteArray::number(row));
         QCOMPARE(host.m_blocks[row - 1], expected);
     }
     QCOMPARE(host.m_blocks[1], TIRDataBlock::filled(2));
@@ -384,7 +391,7 @@ void TestExchanges::learnReadsWholeLongerCapture()
 
     QCOMPARE(m_link->nBytesRead(), 335u);
     QCOMPARE(m_link->pollQueued(), 0);
-    QCOMPARE(host.m_blocks[0], SignalLayout::blockFromCapture(expectedCapture(1), 1, QStringLiteral("Key1")));
+    QCOMPARE(host.m_blocks[0], SignalLayout::blockFromCapture(expectedCapture(1), 1, "Key1"));
 }
 
 void TestExchanges::learnRefusedWhileLineTaken()
@@ -415,6 +422,21 @@ void TestExchanges::learnEndsCleanlyWhenStoringFails()
     QCOMPARE(host.m_events.last(), QStringLiteral("capturing 0"));
     QVERIFY(host.m_events.contains(QStringLiteral("attach")));
     QTRY_COMPARE(framesOf(FrameKind::Escape).size(), 1);
+}
+
+void TestExchanges::refusedNameStopsBeforeTheModuleIsAsked()
+{
+    startSimulator(SimulatorSettings{});
+    TestLearnHost host;
+    host.m_nameRefused = true;
+    LearnRun run(*m_link, m_prompt, host);
+    QVERIFY_THROWS_EXCEPTION(ZoqError, run.IRLearnExecute(m_learn));
+    QVERIFY(!run.isLearning());
+    QVERIFY(!m_link->isBusy());
+    QVERIFY(!host.m_events.contains(QStringLiteral("capturing 1")));
+    QCOMPARE(host.m_blocks[0], TIRDataBlock::filled(1));
+    QTRY_COMPARE(framesOf(FrameKind::Escape).size(), 1);
+    QVERIFY(framesOf(FrameKind::Learn).isEmpty());
 }
 
 void TestExchanges::sendReplies_data()
@@ -558,7 +580,7 @@ void TestExchanges::uploadAllSlots()
         expected[255] = '\0';
         QCOMPARE(probe.stored.value(slot), expected);
     }
-    QCOMPARE(TIRDataBlock::fromField(probe.stored.value(2)).name(), QString(15, QLatin1Char('N')));
+    QCOMPARE(TIRDataBlock::fromField(probe.stored.value(2)).nameBytes(), QByteArray(15, 'N'));
     verifyBackAtNormalRate();
 }
 

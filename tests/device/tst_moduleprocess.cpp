@@ -23,7 +23,7 @@ public:
     void attachAfterScroll() override {}
     QList<int> selectedRows() override { return {1}; }
     void makeCurrent(int) override {}
-    QString currentFunction() override { return QStringLiteral("Mute"); }
+    QByteArray currentNameBytes() override { return "Mute"; }
     void storeBlock(const TIRDataBlock &block) override { m_block = block; }
     void drawWave(bool) override {}
     void scrollWaveToStart() override {}
@@ -80,7 +80,7 @@ void TestModuleProcess::learnAndSend()
     LearnRun learn(*m_link, m_prompt, host);
     learn.IRLearnExecute({2, 1, 1});
     QVERIFY(host.m_block.isValid());
-    QCOMPARE(host.m_block.name(), QStringLiteral("Mute"));
+    QCOMPARE(host.m_block.nameBytes(), QByteArray("Mute"));
 
     SendExchange send(*m_link, m_prompt);
     QVERIFY(send.IRSendRow(host.m_block.toByteArray(), 2, 0x81));

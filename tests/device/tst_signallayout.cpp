@@ -42,7 +42,7 @@ void TestSignalLayout::captureSizes()
 void TestSignalLayout::normalCapture()
 {
     const QByteArray capture = patterned(331);
-    const TIRDataBlock block = SignalLayout::blockFromCapture(capture, SignalLayout::FormatNormal, QString());
+    const TIRDataBlock block = SignalLayout::blockFromCapture(capture, SignalLayout::FormatNormal, QByteArray());
     QCOMPARE(slice(block, 0, 75), capture.mid(0, 75));
     QCOMPARE(slice(block, 75, 165), QByteArray(165, '\0'));
     QCOMPARE(slice(block, 240, 16), QByteArray(16, '\0'));
@@ -52,7 +52,7 @@ void TestSignalLayout::normalCapture()
 void TestSignalLayout::rc5Capture()
 {
     const QByteArray capture = patterned(662);
-    const TIRDataBlock block = SignalLayout::blockFromCapture(capture, SignalLayout::FormatRc5Rc6, QString());
+    const TIRDataBlock block = SignalLayout::blockFromCapture(capture, SignalLayout::FormatRc5Rc6, QByteArray());
     QCOMPARE(slice(block, 0, 75), capture.mid(0, 75));
     QCOMPARE(slice(block, 75, 53), QByteArray(53, '\0'));
     QCOMPARE(slice(block, 128, 75), capture.mid(331, 75));
@@ -64,28 +64,29 @@ void TestSignalLayout::rc5Capture()
 void TestSignalLayout::extraCaptureBytesAreIgnored()
 {
     const QByteArray capture = patterned(335);
-    QCOMPARE(SignalLayout::blockFromCapture(capture, SignalLayout::FormatNormal, QStringLiteral("K")),
-             SignalLayout::blockFromCapture(capture.first(331), SignalLayout::FormatNormal, QStringLiteral("K")));
+    QCOMPARE(SignalLayout::blockFromCapture(capture, SignalLayout::FormatNormal, "K"),
+             SignalLayout::blockFromCapture(capture.first(331), SignalLayout::FormatNormal, "K"));
 }
 
 void TestSignalLayout::name_data()
 {
-    QTest::addColumn<QString>("function");
+    QTest::addColumn<QByteArray>("name");
     QTest::addColumn<QByteArray>("field"); // bytes 240-255
 
-    QTest::newRow("five") << "Power" << QByteArray("Power") + QByteArray(11, '\0');
-    QTest::newRow("fifteen") << "ABCDEFGHIJKLMNO" << QByteArray("ABCDEFGHIJKLMNO") + '\0';
-    QTest::newRow("cut to fifteen") << "ABCDEFGHIJKLMNOPQRS" << QByteArray("ABCDEFGHIJKLMNO") + '\0';
-    QTest::newRow("latin-1") << QStringLiteral("Vol\u00e9") << QByteArray("Vol\xe9") + QByteArray(12, '\0');
+    QTest::newRow("five") << QByteArray("Power") << QByteArray("Power") + QByteArray(11, '\0');
+    QTest::newRow("fifteen") << QByteArray("ABCDEFGHIJKLMNO") << QByteArray("ABCDEFGHIJKLMNO") + '\0';
+    QTest::newRow("cut to fifteen") << QByteArray("ABCDEFGHIJKLMNOPQRS") << QByteArray("ABCDEFGHIJKLMNO") + '\0';
+    QTest::newRow("upper half") << QByteArray("Vol\xe9\xb5\xe7")
+                                << QByteArray("Vol\xe9\xb5\xe7") + QByteArray(10, '\0');
 }
 
 void TestSignalLayout::name()
 {
-    QFETCH(QString, function);
+    QFETCH(QByteArray, name);
     QFETCH(QByteArray, field);
-    const TIRDataBlock block = SignalLayout::blockFromCapture(patterned(331), SignalLayout::FormatNormal, function);
+    const TIRDataBlock block = SignalLayout::blockFromCapture(patterned(331), SignalLayout::FormatNormal, name);
     QCOMPARE(slice(block, 240, 16), field);
-    QCOMPARE(block.name(), function.left(15));
+    QCOMPARE(block.nameBytes(), name.left(15));
 }
 
 void TestSignalLayout::transmission_data()

@@ -43,6 +43,10 @@ private slots:
     void derivation_data();
     void derivation();
     void derivationRestoresFunctionFromBlock();
+    void nameEncodingShowsDerivedNames_data();
+    void nameEncodingShowsDerivedNames();
+    void moduleInfoFromTheRowThatHoldsIt_data();
+    void moduleInfoFromTheRowThatHoldsIt();
 
 private:
     [[nodiscard]] QString file(const QString &name) const { return m_dir->filePath(name); }
@@ -465,7 +469,7 @@ void TestCodeTable::derivation_data()
     TIRDataBlock normal;
     normal.set(0, 'r');
     normal.set(1, 48);
-    normal.setName(QStringLiteral("POWER"));
+    normal.setNameBytes("POWER");
     TIRDataBlock rc5 = normal;
     rc5.set(128, 'r');
     TIRDataBlock full = normal;
@@ -480,9 +484,14 @@ void TestCodeTable::derivation_data()
     QTest::newRow("byte 255 reads as zero") << full.toByteArray() << "Normal" << "38416" << "ABCDEFGHIJKLMNO";
     QTest::newRow("longer field") << (normal.toByteArray() + QByteArray(100, 'x')) << "Normal" << "38416"
                                   << "POWER";
-    QTest::newRow("short field padded with 0xFF") << normal.toByteArray().left(100) << "Normal" << "38416"
-                                                  << fifteenFF;
-    QTest::newRow("null field") << QByteArray() << "" << "" << fifteenFF;
+    // Missing bytes count as 0xFF for the format and the carrier, but a name
+    // has no bytes the field does not hold.
+    QTest::newRow("short field") << normal.toByteArray().left(100) << "Normal" << "38416" << "";
+    QTest::newRow("field ends inside the name") << normal.toByteArray().left(243) << "Normal" << "38416" << "POW";
+    QTest::newRow("field ends after a full name") << full.toByteArray().left(255) << "Normal" << "38416"
+                                                  << "ABCDEFGHIJKLMNO";
+    QTest::newRow("null field") << QByteArray() << "" << "" << "";
+    QTest::newRow("empty field") << QByteArray("") << "" << "" << "";
 }
 
 void TestCodeTable::derivation()
@@ -522,7 +531,7 @@ void TestCodeTable::derivationRestoresFunctionFromBlock()
     CodeTable &table = *m_table;
     TIRDataBlock block;
     block.set(0, 'r');
-    block.setName(QStringLiteral("VOL+"));
+    block.setNameBytes("VOL+");
     edit(table, 1, QStringLiteral("IR Data"), block.toByteArray());
     table.setAfterPost([&table] { derivePostedRow(table); });
 
@@ -539,6 +548,98 @@ void TestCodeTable::derivationRestoresFunctionFromBlock()
     QVERIFY(errorText([&] { derivePostedRow(table); }).contains(QLatin1String("\"Carry\"")));
     QVERIFY(!table.isEditing());
     QVERIFY(table.afterPost());
+}
+
+void TestCodeTable::nameEncodingShowsDerivedNames_data()
+{
+    QTest::addColumn<QByteArray>("nameBytes");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("latin1");
+    QTest::addColumn<QString>("gbk");
+
+    const QByteArray power = QByteArray::fromHex("B5E7D4B4");
+    const QString powerGbk = QStringLiteral("\u7535\u6E90");
+    const QString powerLatin1 = QStringLiteral("\u00B5\u00E7\u00D4\u00B4");
+    QTest::newRow("derived in Latin-1") << power << powerLatin1 << powerLatin1 << powerGbk;
+    QTest::newRow("derived in GBK") << power << powerGbk << powerLatin1 << powerGbk;
+    QTest::newRow("ASCII reads alike") << QByteArray("VOL+") << "VOL+" << "VOL+" << "VOL+";
+    QTest::newRow("text not from the block") << power << "Power" << "Power" << "Power";
+    QTest::newRow("unreadable GBK bytes") << QByteArray("A\xB5") << QStringLiteral("A\u00B5")
+                                          << QStringLiteral("A\u00B5") << QStringLiteral("A\uFFFD");
+}
+
+void TestCodeTable::nameEncodingShowsDerivedNames()
+{
+    QFETCH(QByteArray, nameBytes);
+    QFETCH(QString, stored);
+    QFETCH(QString, latin1);
+    QFETCH(QString, gbk);
+
+    openTemplate();
+    CodeTable &table = *m_table;
+    TIRDataBlock block;
+    block.setNameBytes(nameBytes);
+    table.setRecNo(9);
+    table.edit();
+    table.setField(QStringLiteral("IR Data"), block.toByteArray());
+    table.setField(QStringLiteral("Function"), stored);
+    table.post();
+    const QModelIndex cell = table.index(8, table.fieldIndex(QStringLiteral("Function")));
+
+    QCOMPARE(table.nameEncoding().kind(), NameEncoding::Kind::Latin1);
+    QCOMPARE(table.data(cell).toString(), latin1);
+    QSignalSpy changed(&table, &CodeTable::dataChanged);
+    table.setNameEncoding(NameEncoding(NameEncoding::Kind::Gbk));
+    QCOMPARE(changed.size(), 1);
+    QCOMPARE(changed.first().at(0).toModelIndex().column(), cell.column());
+    QCOMPARE(table.data(cell).toString(), gbk);
+    QCOMPARE(table.functionName(8), gbk);
+    QCOMPARE(table.fieldText(QStringLiteral("Function")), stored);
+    QCOMPARE(table.pendingChangeCount(), 1);
+
+    // Go to by name finds the row by the name it shows.
+    table.setRecNo(1);
+    QVERIFY(table.locateFunction(gbk.toLower()));
+    QCOMPARE(table.recNo(), 9);
+
+    // The encoding belongs to the table, not to the document.
+    table.open(table.path());
+    QCOMPARE(table.nameEncoding().kind(), NameEncoding::Kind::Gbk);
+}
+
+void TestCodeTable::moduleInfoFromTheRowThatHoldsIt_data()
+{
+    QTest::addColumn<QStringList>("updates");
+    QTest::addColumn<QString>("moduleName");
+    QTest::addColumn<int>("reCyc");
+
+    const QString fill = QStringLiteral("UPDATE ModelInfo SET \"Module Name\"='%1', ReCyc=%2 WHERE ID=%3");
+    const QString append = QStringLiteral("INSERT INTO ModelInfo (\"Module Name\", Type, Manufactory, "
+                                          "\"Module ID\", ReCyc, Remark) VALUES ('%1', '', '', '', %2, '')");
+    QTest::newRow("template rows only") << QStringList() << "" << 0;
+    QTest::newRow("first row, as documents were made") << QStringList{fill.arg(QStringLiteral("RC-1")).arg(2).arg(1)}
+                                                       << "RC-1" << 2;
+    QTest::newRow("appended by a save") << QStringList{append.arg(QStringLiteral("RC-6")).arg(4)} << "RC-6" << 4;
+    QTest::newRow("appended empty after a filled first row")
+        << QStringList{fill.arg(QStringLiteral("RC-1")).arg(0).arg(1), append.arg(QString()).arg(0)} << "RC-1" << 0;
+    QTest::newRow("only the recycle count set") << QStringList{fill.arg(QString()).arg(7).arg(3)} << "" << 7;
+    QTest::newRow("null texts") << QStringList{QStringLiteral("UPDATE ModelInfo SET \"Module Name\"=NULL, "
+                                                              "Type=NULL, Remark=NULL WHERE ID=1")}
+                                << "" << 0;
+}
+
+void TestCodeTable::moduleInfoFromTheRowThatHoldsIt()
+{
+    QFETCH(QStringList, updates);
+    QFETCH(QString, moduleName);
+    QFETCH(int, reCyc);
+
+    const QString path = file(QStringLiteral("m.zoq"));
+    DocumentStore::writeTemplate(path);
+    execSql(path, updates);
+    m_table->open(path);
+    QCOMPARE(m_table->moduleInfo().moduleName, moduleName);
+    QCOMPARE(m_table->moduleInfo().reCyc, reCyc);
 }
 
 QTEST_GUILESS_MAIN(TestCodeTable)

@@ -27,6 +27,7 @@ private slots:
     void writeTemplateReplacesTheFile();
     void writeTemplateReportsTheSystemError();
     void saveAsCopiesTheDocument();
+    void moduleInfoSurvivesEverySave();
     void saveAsRowPlacement_data();
     void saveAsRowPlacement();
     void failedSaveAsLeavesTheTarget_data();
@@ -246,13 +247,35 @@ void TestDocumentStore::saveAsCopiesTheDocument()
     QCOMPARE(models.at(0).at(1), QVariant(QStringLiteral("")));
 
     // The source keeps its file and its unsaved changes; the new file reads
-    // its module info from its first ModelInfo row.
+    // back the module info it was given.
     QCOMPARE(fileBytes(sourcePath), sourceBytes);
     QCOMPARE(source.pendingChangeCount(), 2);
     CodeTable saved;
     saved.open(target);
-    QCOMPARE(saved.moduleInfo().moduleName, QString());
+    QCOMPARE(saved.moduleInfo(), source.moduleInfo());
     QCOMPARE(folderEntries(m_dir->path()), QStringList({QStringLiteral("a.zoq"), QStringLiteral("source.zoq")}));
+}
+
+void TestDocumentStore::moduleInfoSurvivesEverySave()
+{
+    const QString first = file(QStringLiteral("first.zoq"));
+    DocumentStore::writeTemplate(first);
+    execSql(first, {QStringLiteral("UPDATE ModelInfo SET \"Module Name\"='RC-7', Type='TV', Manufactory='Acme', "
+                                   "\"Module ID\"='M1', ReCyc=3, Remark='den' WHERE ID=1")});
+    CodeTable table;
+    table.open(first);
+    const ModuleInfo info = table.moduleInfo();
+    QCOMPARE(info.moduleName, QStringLiteral("RC-7"));
+
+    for (const QString &name : {QStringLiteral("second.zoq"), QStringLiteral("third.zoq")}) {
+        const QString target = file(name);
+        DocumentStore::saveAs(table, target);
+        table.open(target);
+        QCOMPARE(table.moduleInfo(), info);
+        QCOMPARE(queryValue(target, QStringLiteral("SELECT count(*) FROM ModelInfo")).toInt(), 6);
+        QCOMPARE(queryValue(target, QStringLiteral("SELECT Remark FROM ModelInfo WHERE ID=6")).toString(),
+                 QStringLiteral("den"));
+    }
 }
 
 void TestDocumentStore::saveAsRowPlacement_data()

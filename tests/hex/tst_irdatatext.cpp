@@ -17,6 +17,8 @@ private slots:
     void hexBytes();
     void fileText_data();
     void fileText();
+    void fileThroughParser_data();
+    void fileThroughParser();
 };
 
 static QByteArray ascending(int count)
@@ -46,8 +48,14 @@ void TestIrDataText::parse_data()
     QTest::newRow("empty") << QString() << true << QByteArray() << QString();
     QTest::newRow("tab between bytes") << "01\t02" << false << QByteArray("\x01") << "Invalid char '\t'";
     QTest::newRow("invalid letter") << "G" << false << QByteArray() << "Invalid char 'G'";
-    QTest::newRow("after one digit, upper-cased") << "1g" << false << QByteArray() << "Invalid char 'G'";
-    QTest::newRow("trailing junk") << "01 02 zz" << false << QByteArray("\x01\x02") << "Invalid char 'Z'";
+    QTest::newRow("after one digit, as in the text") << "1g" << false << QByteArray() << "Invalid char 'g'";
+    QTest::newRow("trailing junk") << "01 02 zz" << false << QByteArray("\x01\x02") << "Invalid char 'z'";
+    QTest::newRow("sharp s") << QStringLiteral("01 \u00DF") << false << QByteArray("\x01")
+                             << QStringLiteral("Invalid char '\u00DF'");
+    QTest::newRow("micro sign") << QStringLiteral("\u00B5") << false << QByteArray() << QStringLiteral("Invalid char '\u00B5'");
+    QTest::newRow("y with diaeresis after a digit") << QStringLiteral("A\u00FF") << false << QByteArray()
+                                                    << QStringLiteral("Invalid char '\u00FF'");
+    QTest::newRow("ESC inside") << "01 \x1b 02" << false << QByteArray("\x01") << "Invalid char '\x1b'";
     QTest::newRow("semicolon") << "01;02" << false << QByteArray("\x01") << "Invalid char ';'";
 }
 
@@ -140,11 +148,10 @@ void TestIrDataText::fileText_data()
     QTest::newRow("at the limit") << QByteArray(IrDataTextFileLimit, ' ') << true
                                   << QString(IrDataTextFileLimit, u' ');
     QTest::newRow("over the limit") << QByteArray(IrDataTextFileLimit + 1, ' ') << false
-                                    << "Invalid IR data file! It is larger than 64 KB.";
-    QTest::newRow("NUL byte") << QByteArray("01 02\0 03", 8) << false
-                              << "Invalid IR data file! It is not a text file.";
-    QTest::newRow("control byte") << QByteArray("01 \x02") << false
-                                  << "Invalid IR data file! It is not a text file.";
+                                    << "Invalid IR data file! It is larger than 1 MB.";
+    QTest::newRow("NUL byte left to the parser") << QByteArray("01 02\0 03", 9) << true
+                                                 << QStringLiteral("01 02") + QChar(0) + QStringLiteral(" 03");
+    QTest::newRow("control byte left to the parser") << QByteArray("01 \x02") << true << "01 \x02";
 }
 
 void TestIrDataText::fileText()
@@ -159,6 +166,42 @@ void TestIrDataText::fileText()
     const std::optional<QString> text = irDataFileText(device, &refusal);
     QCOMPARE(text.has_value(), accepted);
     QCOMPARE(accepted ? *text : refusal, result);
+}
+
+// What opening a file ends with: control characters at the edges are
+// trimmed, a zero byte ends the text, and one inside is the parser's to name.
+void TestIrDataText::fileThroughParser_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("error");
+
+    const QByteArray block = irDataText(ascending(512));
+    QTest::newRow("saved block") << block << 512 << QString();
+    QTest::newRow("controls at both ends") << QByteArray("\x1b\x00\x02", 3) + block + QByteArray("\x1a\x00\x04", 3) << 512
+                                           << QString();
+    QTest::newRow("zero byte ends the text") << block + QByteArray("\0 trailing \x1b junk", 19) << 512 << QString();
+    QTest::newRow("ESC inside") << block.left(30) + "\x1b" + block.mid(30) << -1 << "Invalid char '\x1b'";
+    QTest::newRow("control byte inside") << QByteArray("01\x05 02") << -1 << "Invalid char '\x05'";
+}
+
+void TestIrDataText::fileThroughParser()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(int, count);
+    QFETCH(QString, error);
+
+    QBuffer device(&content);
+    QVERIFY(device.open(QIODevice::ReadOnly));
+    const std::optional<QString> text = irDataFileText(device, nullptr);
+    QVERIFY(text.has_value());
+    QByteArray bytes;
+    int found = 0;
+    QString message;
+    QCOMPARE(ParseHexText(*text, bytes, found, &message), error.isEmpty());
+    QCOMPARE(message, error);
+    if (count >= 0)
+        QCOMPARE(found, count);
 }
 
 QTEST_GUILESS_MAIN(TestIrDataText)

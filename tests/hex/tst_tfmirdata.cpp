@@ -61,12 +61,15 @@ private slots:
     void saveOverExistingFile();
     void saveShortDataFails();
     void openWrittenWithCommasAndPrefixes();
+    void openAroundControlCharacters_data();
+    void openAroundControlCharacters();
     void openRefusals_data();
     void openRefusals();
     void closing_data();
     void closing();
     void closingWithChangedSizeStaysOpen();
     void closingWhenRowRefusesStaysOpen();
+    void everyOpeningStartsInOverwriteMode();
     void menuAndActions();
 
 private:
@@ -260,9 +263,30 @@ void TestTfmIRData::openRefusals_data()
     QTest::newRow("511 bytes") << text.left(text.size() - 5) << "Invalid IR data file!";
     QTest::newRow("513 bytes") << text + "FF" << "Invalid IR data file!";
     QTest::newRow("empty") << QByteArray() << "Invalid IR data file!";
-    QTest::newRow("huge") << QByteArray(4 * 1024 * 1024, '0') << "Invalid IR data file! It is larger than 64 KB.";
-    QTest::newRow("binary") << text + QByteArray(1, '\0') + "junk"
-                            << "Invalid IR data file! It is not a text file.";
+    QTest::newRow("huge") << QByteArray(4 * 1024 * 1024, '0') << "Invalid IR data file! It is larger than 1 MB.";
+    QTest::newRow("ESC inside") << text.left(60) + "\x1b" + text.mid(60) << "Invalid char '\x1b'";
+}
+
+void TestTfmIRData::openAroundControlCharacters_data()
+{
+    QTest::addColumn<QByteArray>("content");
+
+    const QByteArray text = irDataText(learnedBlock());
+    QTest::newRow("DOS end-of-file mark") << text + "\x1a";
+    QTest::newRow("leading ESC") << "\x1b" + text;
+    QTest::newRow("zero byte, then junk") << text + QByteArray(1, '\0') + "junk\x02";
+}
+
+void TestTfmIRData::openAroundControlCharacters()
+{
+    QFETCH(QByteArray, content);
+
+    m_dialog->loadBlock({});
+    m_prompt.queueFileName(writeFile(QStringLiteral("in.txt"), content));
+    m_dialog->OpenExecute();
+    QCOMPARE(notices(), QStringList());
+    QCOMPARE(m_dialog->hexEditor().data(), learnedBlock());
+    m_dialog->hexEditor().setModified(false);
 }
 
 void TestTfmIRData::openRefusals()
@@ -349,6 +373,25 @@ void TestTfmIRData::closingWhenRowRefusesStaysOpen()
     QVERIFY(m_dialog->hexEditor().isModified());
     m_prompt.queueAnswer(Prompt::Answer::No);
     m_dialog->close();
+}
+
+void TestTfmIRData::everyOpeningStartsInOverwriteMode()
+{
+    HexEditor &editor = m_dialog->hexEditor();
+    QTest::keyClick(&editor, Qt::Key_Insert);
+    QVERIFY(editor.isInsertMode());
+    m_dialog->close();
+
+    m_dialog->loadBlock(learnedBlock());
+    m_dialog->show();
+    QVERIFY(!editor.isInsertMode());
+    QTest::keyClicks(&editor, QStringLiteral("5a"));
+    QCOMPARE(editor.size(), 512);
+    m_prompt.queueAnswer(Prompt::Answer::Yes);
+    m_dialog->close();
+    QCOMPARE(notices(), QStringList());
+    QCOMPARE(m_host.writes.size(), 1);
+    QCOMPARE(m_host.writes.first().at(0), '\x5A');
 }
 
 void TestTfmIRData::menuAndActions()

@@ -78,6 +78,7 @@ private slots:
     void compileReplacesExistingFile();
 
     void storeSlotEndsName();
+    void storeSlotReadsTheNameInTheTablesEncoding();
     void erasedSlotImports();
     void compileThenImportRoundTrips();
     void importWalksTableRows_data();
@@ -256,6 +257,20 @@ void TestImage::storeSlotEndsName()
     QCOMPARE(table->fieldText(QStringLiteral("Function")), QString(15, QLatin1Char('N')));
     QCOMPARE(table->fieldText(QStringLiteral("Format")), QStringLiteral("Normal"));
     QCOMPARE(counts.posts, 1);
+}
+
+void TestImage::storeSlotReadsTheNameInTheTablesEncoding()
+{
+    auto table = openDocument(512, Content::Template);
+    table->setNameEncoding(NameEncoding(NameEncoding::Kind::Gbk));
+    QByteArray slot = distinctBlock(2);
+    slot.replace(240, 5, QByteArray::fromHex("B5E7D4B400")); // "电源" in GBK
+    table->setRecNo(6);
+
+    storeSlot(*table, slot);
+
+    QCOMPARE(table->fieldText(QStringLiteral("Function")), QStringLiteral("\u7535\u6E90"));
+    QCOMPARE(table->irData(), withNameEnded(slot));
 }
 
 void TestImage::erasedSlotImports()

@@ -1,4 +1,5 @@
 #include "app/IniFile.h"
+#include "app/NameEncodingFile.h"
 #include "app/SettingsFile.h"
 #include "app/ZoqError.h"
 
@@ -28,6 +29,10 @@ private slots:
     void writeThenReadRoundTrip();
     void writeIntoMissingFolderThrows();
     void writeOntoDirectoryThrowsAndLeavesNoFile();
+
+    void readNameEncoding_data();
+    void readNameEncoding();
+    void writeNameEncoding();
 
 private:
     [[nodiscard]] QString writeIni(const QByteArray &text);
@@ -88,6 +93,7 @@ void TestSettings::iniSectionsAndKeys()
                                           "time=3\r\n"
                                           "[other]\n"
                                           "TIME=9\n"
+                                          "name= 'a \"b\" c' \n"
                                           "no equals sign\n");
     QCOMPARE(ini.readInteger(QStringLiteral("LEARNTIME"), QStringLiteral("TIME"), -1), 2);
     QCOMPARE(ini.readString(QStringLiteral("learntime"), QStringLiteral("Time"), QString()), QStringLiteral("2"));
@@ -95,6 +101,7 @@ void TestSettings::iniSectionsAndKeys()
     QCOMPARE(ini.readInteger(QStringLiteral("OTHER"), QStringLiteral("missing"), -1), -1);
     QCOMPARE(ini.readInteger(QStringLiteral("nosection"), QStringLiteral("TIME"), -1), -1);
     QVERIFY(!ini.contains(QString(), QStringLiteral("orphan")));
+    QCOMPARE(ini.readString(QStringLiteral("other"), QStringLiteral("name"), QString()), QStringLiteral("a \"b\" c"));
 }
 
 void TestSettings::iniMissingFileReadsEmpty()
@@ -135,6 +142,13 @@ void TestSettings::readValues_data()
     QTest::newRow("lower case names") << QByteArray("[learntime]\ntime=2\n[comport]\nport=3\n[id]\nid=15\n[irport]\nport=$0F\n[irformat]\nformat=2\n")
                                       << Settings{2, 3, 15, 2, 15};
     QTest::newRow("dollar hex") << QByteArray("[ID]\r\nID=$1F\r\n") << with([](Settings &s) { s.moduleId = 31; });
+    QTest::newRow("double quotes") << QByteArray("[ID]\r\nID=\"3\"\r\n") << with([](Settings &s) { s.moduleId = 3; });
+    QTest::newRow("single quotes") << QByteArray("[ID]\r\nID='3'\r\n") << with([](Settings &s) { s.moduleId = 3; });
+    QTest::newRow("quotes inside spaces") << QByteArray("[IRPORT]\r\nPORT= \" 0x1F \" \r\n")
+                                          << with([](Settings &s) { s.irPortMask = 31; });
+    QTest::newRow("quotes that differ") << QByteArray("[ID]\r\nID=\"3'\r\n") << Settings{};
+    QTest::newRow("one quote") << QByteArray("[ID]\r\nID=\"3\r\n") << Settings{};
+    QTest::newRow("empty quotes") << QByteArray("[ID]\r\nID=\"\"\r\n") << Settings{};
 }
 
 void TestSettings::readValues()
@@ -200,6 +214,42 @@ void TestSettings::writeOntoDirectoryThrowsAndLeavesNoFile()
     QVERIFY(QFileInfo(path).isDir());
     QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
              QStringList{QStringLiteral("ZOQ.ini")});
+}
+
+void TestSettings::readNameEncoding_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<NameEncoding::Kind>("kind");
+
+    QTest::newRow("GBK") << QByteArray("[NAMES]\r\nENCODING=GBK\r\n") << NameEncoding::Kind::Gbk;
+    QTest::newRow("Latin-1") << QByteArray("[NAMES]\r\nENCODING=Latin-1\r\n") << NameEncoding::Kind::Latin1;
+    QTest::newRow("lower case, quoted") << QByteArray("[names]\nencoding=\"gbk\"\n") << NameEncoding::Kind::Gbk;
+    QTest::newRow("unknown encoding") << QByteArray("[NAMES]\r\nENCODING=Big5\r\n") << NameEncoding::Kind::Latin1;
+    QTest::newRow("other section") << QByteArray("[ID]\r\nENCODING=GBK\r\n") << NameEncoding::Kind::Latin1;
+    QTest::newRow("empty") << QByteArray() << NameEncoding::Kind::Latin1;
+}
+
+void TestSettings::readNameEncoding()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(NameEncoding::Kind, kind);
+    QCOMPARE(NameEncodingFile::read(writeIni(text)), kind);
+}
+
+void TestSettings::writeNameEncoding()
+{
+    const QString path = NameEncodingFile::path(m_dir.path());
+    QCOMPARE(path, m_dir.filePath(QStringLiteral("ZOQ-names.ini")));
+    QCOMPARE(NameEncodingFile::read(path), NameEncoding::Kind::Latin1);
+    NameEncodingFile::write(path, NameEncoding::Kind::Gbk);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("[NAMES]\r\nENCODING=GBK\r\n"));
+    QCOMPARE(NameEncodingFile::read(path), NameEncoding::Kind::Gbk);
+    NameEncodingFile::write(path, NameEncoding::Kind::Latin1);
+    QCOMPARE(NameEncodingFile::read(path), NameEncoding::Kind::Latin1);
+
+    QVERIFY_THROWS_EXCEPTION(ZoqError, NameEncodingFile::write(m_dir.path(), NameEncoding::Kind::Gbk));
 }
 
 QTEST_GUILESS_MAIN(TestSettings)
