@@ -482,7 +482,7 @@ void TestMainWindow::closeDuringExchange()
     for (int slot = 0; slot < 512; ++slot) {
         TIRDataBlock block;
         block.set(0, 'r');
-        block.setName(QStringLiteral("K%1").arg(slot));
+        block.setNameBytes(QStringLiteral("K%1").arg(slot).toLatin1());
         eeprom += block.toByteArray();
     }
     QVERIFY(m_module->setEeprom(eeprom));
@@ -803,7 +803,7 @@ void TestMainWindow::insertAsksBeforePushingOutLastRow()
     if (lastRow == QLatin1String("signal")) {
         TIRDataBlock block;
         block.set(0, 'r');
-        block.setName(QStringLiteral("Power"));
+        block.setNameBytes("Power");
         table.setField(QStringLiteral("IR Data"), block.toByteArray());
     } else if (lastRow == QLatin1String("remark")) {
         table.setField(QStringLiteral("Remark"), QStringLiteral("kept"));
@@ -842,7 +842,7 @@ void TestMainWindow::renameAndRemarkKeepLongerTexts()
     m_form->table().edit();
     if (field == QLatin1String("Function")) {
         TIRDataBlock block;
-        block.setName(text);
+        block.setNameBytes(text.toLatin1());
         m_form->table().setField(QStringLiteral("IR Data"), block.toByteArray());
     }
     m_form->table().setField(field, text);
@@ -858,7 +858,7 @@ void TestMainWindow::renameAndRemarkKeepLongerTexts()
     emit m_form->grid().fieldDoubleClicked(field);
     QCOMPARE(m_form->table().fieldText(field), text);
     if (field == QLatin1String("Function"))
-        QCOMPARE(TIRDataBlock::fromField(m_form->table().irData()).name(), text);
+        QCOMPARE(TIRDataBlock::fromField(m_form->table().irData()).nameBytes(), text.toLatin1());
 }
 
 void TestMainWindow::copyPasteAndSelectAll()
