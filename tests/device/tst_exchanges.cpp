@@ -1,3 +1,4 @@
+#include "LineTrace.h"
 #include "RawPty.h"
 #include "app/AppTexts.h"
 #include "app/ZoqError.h"
@@ -179,6 +180,8 @@ private slots:
     void noToQuestionSendsNothing();
     void noSecondExchangeDuringTransfer();
     void transferEndsCleanlyWhenStoringFails();
+    void bytesLeaveBeforeRateChanges_data();
+    void bytesLeaveBeforeRateChanges();
 
 private:
     void startSimulator(const SimulatorSettings &settings);
@@ -713,6 +716,57 @@ void TestExchanges::transferEndsCleanlyWhenStoringFails()
     QVERIFY_THROWS_EXCEPTION(ZoqError, EepromTransfer::UploadExecute(*m_link, m_prompt, 0, probe.callbacks()));
     QCOMPARE(probe.events, (QStringList{QStringLiteral("begin Uploading..."), QStringLiteral("end")}));
     QVERIFY(notices().isEmpty());
+    verifyBackAtNormalRate();
+}
+
+void TestExchanges::bytesLeaveBeforeRateChanges_data()
+{
+    QTest::addColumn<bool>("download");
+    QTest::addColumn<int>("cancelledAt");
+    QTest::newRow("download, final 'U'") << true << -1;
+    QTest::newRow("download, 'C'") << true << 1;
+    QTest::newRow("upload, final 'U'") << false << -1;
+    QTest::newRow("upload, 'C'") << false << 1;
+}
+
+// The command frame, and the 'U' or 'C' after the last slot, must have left
+// the port before it is closed and set to the other rate: a close restores
+// the old settings at once, and a UART would send the rest at the wrong rate.
+void TestExchanges::bytesLeaveBeforeRateChanges()
+{
+    QFETCH(bool, download);
+    QFETCH(int, cancelledAt);
+    startSimulator({});
+    TransferProbe probe;
+    probe.fields = QList<QByteArray>(EepromTransfer::SlotCount, QByteArray(512, 'd'));
+    probe.onSlot = [&probe, cancelledAt](int slot) {
+        if (slot == cancelledAt)
+            probe.running = false;
+    };
+    m_prompt.queueAnswer(Prompt::Answer::Yes);
+    const LineTrace trace(*m_link);
+
+    const auto execute = download ? &EepromTransfer::DownloadExecute : &EepromTransfer::UploadExecute;
+    const EepromTransfer::Outcome outcome = execute(*m_link, m_prompt, 0, probe.callbacks());
+
+    const QStringList &steps = trace.steps();
+    const QByteArray frame = download ? Frames::downloadAll(0) : Frames::uploadAll(0);
+    const QString command = QStringLiteral("write %1").arg(frame.size());
+    const qsizetype toBulk = steps.indexOf(QStringLiteral("rate 115200"));
+    QVERIFY(toBulk >= 0);
+    QCOMPARE(steps.mid(qMax(toBulk - 4, 0), 5), (QStringList{command, QStringLiteral("drain"), QStringLiteral("close"),
+                                                             QStringLiteral("open"), QStringLiteral("rate 115200")}));
+    QCOMPARE(steps.mid(steps.size() - 5), (QStringList{QStringLiteral("write 1"), QStringLiteral("drain"),
+                                                       QStringLiteral("close"), QStringLiteral("open"),
+                                                       QStringLiteral("rate 9600")}));
+    QCOMPARE(trace.undrainedSwitches(), QStringList());
+
+    // And the module took every byte at the rate it listened at.
+    const bool cancelled = cancelledAt >= 0;
+    QCOMPARE(outcome, cancelled ? EepromTransfer::Outcome::Cancelled : EepromTransfer::Outcome::Completed);
+    QTRY_COMPARE(m_sim->journal().transfers.size(), 1);
+    QCOMPARE(m_sim->journal().transfers.first().outcome,
+             cancelled ? TransferOutcome::Cancelled : TransferOutcome::Completed);
     verifyBackAtNormalRate();
 }
 
