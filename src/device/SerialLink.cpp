@@ -11,7 +11,13 @@
 #include <QSerialPort>
 #include <QTimer>
 
+#include <algorithm>
 #include <limits>
+
+#ifdef Q_OS_UNIX
+#include <sys/ioctl.h>
+#include <termios.h>
+#endif
 
 namespace {
 
@@ -19,12 +25,44 @@ const QString CloseItem = QStringLiteral("Close");
 const QString NoPortName = QStringLiteral("NoPort");
 const QString NoPortStatus = QStringLiteral("No port");
 
-// Time the line needs for count bytes of 10 bits, plus a second of slack.
+constexpr qint64 NsPerMs = 1'000'000;
+// How long bytes that do not leave are waited for beyond their wire time.
+constexpr qint64 SlackNs = 1000 * NsPerMs;
+// The shortest wait of a drain, and how often it looks again.
+constexpr qint64 DrainPassNs = 5 * NsPerMs;
+
+// Time the line needs for count bytes of 10 bits.
+qint64 wireTimeNs(qint64 count, qint32 baudrate)
+{
+    return baudrate > 0 ? count * 10 * 1'000'000'000 / baudrate : 0;
+}
+
 int writeTimeoutMs(int count, qint32 baudrate)
 {
-    const qint64 wire = baudrate > 0 ? qint64(count) * 10 * 1000 / baudrate : 0;
-    return int(wire + 1000);
+    return int((wireTimeNs(count, baudrate) + SlackNs) / NsPerMs);
 }
+
+#ifdef Q_OS_UNIX
+// Bytes the driver still holds for sending, -1 when it cannot tell.
+int driverOutputQueue(const QSerialPort &port)
+{
+    int queued = 0;
+    return ::ioctl(port.handle(), TIOCOUTQ, &queued) == 0 ? queued : -1;
+}
+
+// Blocks until the UART has shifted out its last bit.
+void waitUntilSent(const QSerialPort &port)
+{
+    ::tcdrain(port.handle());
+}
+#else
+int driverOutputQueue(const QSerialPort &)
+{
+    return 0;
+}
+
+void waitUntilSent(const QSerialPort &) { }
+#endif
 
 } // namespace
 
@@ -42,6 +80,8 @@ SerialLink::SerialLink(Prompt &prompt, QObject *parent)
         if (error == QSerialPort::ResourceError || error == QSerialPort::ReadError)
             QMetaObject::invokeMethod(this, &SerialLink::closePort, Qt::QueuedConnection);
     });
+    connect(m_port, &QSerialPort::bytesWritten, this, &SerialLink::noteHandedOver);
+    m_clock.start();
 }
 
 QSerialPort *SerialLink::hComm() const
@@ -83,6 +123,7 @@ bool SerialLink::OpenComm(const QString &name)
         m_prompt.notice(QStringLiteral("Open Error"), QStringLiteral("Error opening serial port!"));
         return false;
     }
+    emit lineStep(LineStep::Open, 0);
     if (!applyLineSettings()) {
         m_prompt.notice(QStringLiteral("Set Error"), QStringLiteral("Error setting serial port!"));
         closePort();
@@ -93,15 +134,71 @@ bool SerialLink::OpenComm(const QString &name)
 
 bool SerialLink::applyLineSettings()
 {
-    return m_port->setBaudRate(m_iBaudrate) && m_port->setDataBits(QSerialPort::Data8)
-        && m_port->setParity(QSerialPort::NoParity) && m_port->setStopBits(QSerialPort::OneStop)
-        && m_port->setFlowControl(QSerialPort::NoFlowControl);
+    if (!m_port->setBaudRate(m_iBaudrate))
+        return false;
+    emit lineStep(LineStep::SetRate, m_iBaudrate);
+    return m_port->setDataBits(QSerialPort::Data8) && m_port->setParity(QSerialPort::NoParity)
+        && m_port->setStopBits(QSerialPort::OneStop) && m_port->setFlowControl(QSerialPort::NoFlowControl);
 }
 
 void SerialLink::closePort()
 {
-    if (m_port->isOpen())
-        m_port->close();
+    drain();
+    // The drain runs the event loop, where the port may have been closed.
+    if (!m_port->isOpen())
+        return;
+    m_port->close();
+    emit lineStep(LineStep::Close, 0);
+}
+
+// Closing puts back the line settings found at open, at once: a UART would
+// send the rest of a frame at the other rate and the module would never see
+// it. So before a close (and every change of rate closes first) the bytes
+// written must have left: Qt has handed its buffer to the driver, the driver's
+// queue is empty and the last bytes' time on the wire has passed (the queue
+// count leaves out the UART's own FIFO); tcdrain() then returns at once. The
+// wait runs on the event loop with user input held back, one pass at least, so
+// that a reader in this process (the module simulator, in tests) takes the
+// bytes at the rate they were written at. A line that does not take its bytes
+// within a second beyond their wire time (held by flow control, a stuck
+// adapter) has them dropped instead, so that neither the wait nor the close
+// can hang.
+void SerialLink::drain()
+{
+    if (!isOpen() || !m_undrained)
+        return;
+    const qint64 giveUpNs = std::max(m_lineFreeNs, m_clock.nsecsElapsed()) + SlackNs;
+    for (;;) {
+        const qint64 wireNs = m_lineFreeNs - m_clock.nsecsElapsed();
+        const bool waited = pause(int((std::max(wireNs, DrainPassNs) + NsPerMs - 1) / NsPerMs),
+                                  QEventLoop::ExcludeUserInputEvents);
+        if (!isOpen())
+            return;
+        const int queued = driverOutputQueue(*m_port);
+        const bool left = queued == 0 && m_port->bytesToWrite() == 0 && m_clock.nsecsElapsed() >= m_lineFreeNs;
+        // A driver that cannot tell has lost its device: nothing leaves any more.
+        if (left || !waited || queued < 0 || m_clock.nsecsElapsed() >= giveUpNs) {
+            finishDrain(left);
+            return;
+        }
+    }
+}
+
+void SerialLink::finishDrain(bool left)
+{
+    if (left)
+        waitUntilSent(*m_port);
+    else
+        m_port->clear(QSerialPort::Output);
+    m_undrained = false;
+    emit lineStep(LineStep::Drain, left ? 1 : 0);
+}
+
+// The driver's queue is in its own count; this is the time the bytes take on
+// the wire themselves.
+void SerialLink::noteHandedOver(qint64 count)
+{
+    m_lineFreeNs = std::max(m_lineFreeNs, m_clock.nsecsElapsed() + wireTimeNs(count, m_port->baudRate()));
 }
 
 bool SerialLink::ReadComm(char *buffer, int count, int seconds)
@@ -140,6 +237,8 @@ bool SerialLink::writeOnce(const char *buffer, int count)
     if (written < 0)
         return false;
     m_lrc = quint32(written);
+    m_undrained = true;
+    emit lineStep(LineStep::Write, written);
     while (m_port->bytesToWrite() > 0) {
         if (!m_port->waitForBytesWritten(writeTimeoutMs(count, m_iBaudrate)))
             return false;
@@ -203,11 +302,11 @@ void SerialLink::wakeWait()
         m_waits.last()->quit();
 }
 
-bool SerialLink::pause(int ms)
+bool SerialLink::pause(int ms, QEventLoop::ProcessEventsFlags flags)
 {
     QEventLoop loop;
     QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    return loop.exec() >= 0;
+    return loop.exec(flags) >= 0;
 }
 
 QStringList SerialLink::comBoxItems()

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -9,7 +11,6 @@
 #include <optional>
 
 class Prompt;
-class QEventLoop;
 class QSerialPort;
 
 // The one serial port of the process and its state: the open port (hComm, or
@@ -31,6 +32,17 @@ public:
     {
         quint32 cbInQue = 0;
     };
+
+    // What the link does to the port, in order. Bytes written must have left
+    // the port before it is closed or changes rate (see drain()).
+    enum class LineStep {
+        Write,   // bytes handed to the port; the value is their count
+        Drain,   // the bytes written before have left, or were dropped
+        Close,
+        Open,
+        SetRate, // the value is the rate
+    };
+    Q_ENUM(LineStep)
 
     static constexpr int InBuffSize = 4096;
     static constexpr qint32 NormalBaudrate = 9600;
@@ -64,6 +76,7 @@ public:
     // without flow control. Failures are told to the user ("Open Error",
     // "Set Error") and leave no port open.
     bool OpenComm(const QString &name);
+    // Lets the bytes written leave first (drain()).
     void closePort();
 
     // Waits at most seconds until count bytes are queued, then reads exactly
@@ -92,7 +105,7 @@ public:
     void wakeWait();
     // Runs the program's events for ms milliseconds; false, at once, when the
     // application has quit.
-    static bool pause(int ms);
+    static bool pause(int ms, QEventLoop::ProcessEventsFlags flags = QEventLoop::AllEvents);
 
     // Items of the COM box, "Close" last.
     [[nodiscard]] static QStringList comBoxItems();
@@ -107,9 +120,15 @@ public:
     void release();
     [[nodiscard]] bool isBusy() const { return m_busy; }
 
+signals:
+    void lineStep(SerialLink::LineStep step, qint64 value);
+
 private:
     [[nodiscard]] bool applyLineSettings();
     [[nodiscard]] bool writeOnce(const char *buffer, int count);
+    void drain();
+    void finishDrain(bool left);
+    void noteHandedOver(qint64 count);
 
     Prompt &m_prompt;
     QSerialPort *m_port;
@@ -123,4 +142,9 @@ private:
     QString m_portDirectory;
     QList<QEventLoop *> m_waits;
     bool m_busy = false;
+    // Bytes were written since the last drain.
+    bool m_undrained = false;
+    // When the bytes last handed to the driver will have crossed the wire, on m_clock.
+    qint64 m_lineFreeNs = 0;
+    QElapsedTimer m_clock;
 };

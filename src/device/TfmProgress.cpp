@@ -6,6 +6,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QShowEvent>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
@@ -69,18 +70,25 @@ void TfmProgress::CancelClick()
     close();
 }
 
+// The window system's own show and hide events (minimising the dialog or the
+// main window, restoring them) neither start nor stop anything: only show()
+// and a close do.
 void TfmProgress::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
+    if (event->spontaneous())
+        return;
     centreOnScreen();
     FormShow();
 }
 
-// Closing by any means (Cancel, close box, Escape) hides the dialog.
+// Closing by any means (Cancel, close box, Escape) hides the dialog, and so
+// does the end of the transfer.
 void TfmProgress::hideEvent(QHideEvent *event)
 {
     QDialog::hideEvent(event);
-    FormClose();
+    if (!event->spontaneous())
+        FormClose();
 }
 
 void TfmProgress::centreOnScreen()

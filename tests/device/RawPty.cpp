@@ -25,8 +25,10 @@ RawPty::RawPty()
 
 RawPty::~RawPty()
 {
-    if (m_master >= 0)
-        ::close(m_master);
+    for (const int fd : {m_slave, m_master}) {
+        if (fd >= 0)
+            ::close(fd);
+    }
 }
 
 void RawPty::write(const QByteArray &bytes)
@@ -82,4 +84,11 @@ bool RawPty::is8N1() const
     termios settings{};
     tcgetattr(m_master, &settings);
     return (settings.c_cflag & CSIZE) == CS8 && !(settings.c_cflag & PARENB) && !(settings.c_cflag & CSTOPB);
+}
+
+bool RawPty::holdOutput(bool hold)
+{
+    if (m_slave < 0)
+        m_slave = ::open(ptsname(m_master), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    return m_slave >= 0 && tcflow(m_slave, hold ? TCOOFF : TCOON) == 0;
 }

@@ -23,10 +23,15 @@ public:
     // Line settings of the slave as the port applied them.
     [[nodiscard]] int baudrate() const;
     [[nodiscard]] bool is8N1() const;
+    // Stops the slave's output, as flow control or a stuck adapter would, or
+    // lets it go again. The first call must come before the port opens: it
+    // opens the slave itself.
+    [[nodiscard]] bool holdOutput(bool hold);
 
 private:
     [[nodiscard]] bool waitReadable(int timeoutMs) const;
 
     int m_master = -1;
+    int m_slave = -1;
     QString m_slavePath;
 };

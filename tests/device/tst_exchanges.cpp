@@ -1,3 +1,4 @@
+#include "LineTrace.h"
 #include "RawPty.h"
 #include "app/AppTexts.h"
 #include "app/ZoqError.h"
@@ -186,9 +187,12 @@ private slots:
     void noToQuestionSendsNothing();
     void noSecondExchangeDuringTransfer();
     void transferEndsCleanlyWhenStoringFails();
+    void bytesLeaveBeforeRateChanges_data();
+    void bytesLeaveBeforeRateChanges();
 
 private:
     void startSimulator(const SimulatorSettings &settings);
+    void standInForWire();
     [[nodiscard]] QList<ReceivedFrame> framesOf(FrameKind kind) const;
     [[nodiscard]] QByteArray expectedCapture(quint8 irFormat) const;
     void verifyBackAtNormalRate() const;
@@ -199,6 +203,7 @@ private:
     std::unique_ptr<ModuleSimulator> m_sim;
     std::unique_ptr<SerialLink> m_link;
     LearnRun::Parameters m_learn;
+    qint64 m_written = 0;
 };
 
 void TestExchanges::initTestCase_data()
@@ -214,6 +219,7 @@ void TestExchanges::init()
     m_link = std::make_unique<SerialLink>(m_prompt);
     m_link->setPortDirectory(m_dir.path());
     m_learn = {};
+    m_written = 0;
 }
 
 void TestExchanges::cleanup()
@@ -229,7 +235,25 @@ void TestExchanges::startSimulator(const SimulatorSettings &settings)
     m_sim->setSettings(settings);
     const QString link = m_dir.filePath(QStringLiteral("COM1"));
     QVERIFY2(ownThread ? m_sim->startInThread(link) : m_sim->open(link), qPrintable(m_sim->errorString()));
+    if (ownThread)
+        standInForWire();
     QCOMPARE(m_link->ComboBox2Change(QStringLiteral("COM1")), QStringLiteral("COM1"));
+}
+
+// A pseudo-terminal has no wire: bytes the link has drained are only in the
+// master's buffer, and a module in another thread may not have read them yet
+// when the link changes rate, however long that thread is kept waiting on a
+// busy machine. Here the test stands in for the wire: a drain ends once the
+// module has taken every byte written. (Served from the test's own thread, the
+// module reads them within the drain's own wait.)
+void TestExchanges::standInForWire()
+{
+    connect(m_link.get(), &SerialLink::lineStep, m_sim.get(), [this](SerialLink::LineStep step, qint64 value) {
+        if (step == SerialLink::LineStep::Write)
+            m_written += value;
+        else if (step == SerialLink::LineStep::Drain && value != 0)
+            (void)QTest::qWaitFor([this] { return m_sim->journal().counters.bytesReceived == m_written; }, 3000);
+    });
 }
 
 QList<ReceivedFrame> TestExchanges::framesOf(FrameKind kind) const
@@ -735,6 +759,58 @@ void TestExchanges::transferEndsCleanlyWhenStoringFails()
     QVERIFY_THROWS_EXCEPTION(ZoqError, EepromTransfer::UploadExecute(*m_link, m_prompt, 0, probe.callbacks()));
     QCOMPARE(probe.events, (QStringList{QStringLiteral("begin Uploading..."), QStringLiteral("end")}));
     QVERIFY(notices().isEmpty());
+    verifyBackAtNormalRate();
+}
+
+void TestExchanges::bytesLeaveBeforeRateChanges_data()
+{
+    QTest::addColumn<bool>("download");
+    QTest::addColumn<int>("cancelledAt");
+    QTest::newRow("download, final 'U'") << true << -1;
+    QTest::newRow("download, 'C'") << true << 1;
+    QTest::newRow("upload, final 'U'") << false << -1;
+    QTest::newRow("upload, 'C'") << false << 1;
+}
+
+// The command frame, and the 'U' or 'C' after the last slot, must have left
+// the port before it is closed and set to the other rate: a close restores
+// the old settings at once, and a UART would send the rest at the wrong rate.
+void TestExchanges::bytesLeaveBeforeRateChanges()
+{
+    QFETCH(bool, download);
+    QFETCH(int, cancelledAt);
+    startSimulator({});
+    TransferProbe probe;
+    probe.fields = QList<QByteArray>(EepromTransfer::SlotCount, QByteArray(512, 'd'));
+    probe.onSlot = [&probe, cancelledAt](int slot) {
+        if (slot == cancelledAt)
+            probe.running = false;
+    };
+    m_prompt.queueAnswer(Prompt::Answer::Yes);
+    const LineTrace trace(*m_link);
+
+    const auto execute = download ? &EepromTransfer::DownloadExecute : &EepromTransfer::UploadExecute;
+    const EepromTransfer::Outcome outcome = execute(*m_link, m_prompt, 0, probe.callbacks());
+
+    const QStringList &steps = trace.steps();
+    const QByteArray frame = download ? Frames::downloadAll(0) : Frames::uploadAll(0);
+    const QString command = QStringLiteral("write %1").arg(frame.size());
+    const qsizetype toBulk = steps.indexOf(QStringLiteral("rate 115200"));
+    QVERIFY(toBulk >= 0);
+    QCOMPARE(steps.mid(qMax(toBulk - 4, 0), 5), (QStringList{command, QStringLiteral("drain"), QStringLiteral("close"),
+                                                             QStringLiteral("open"), QStringLiteral("rate 115200")}));
+    QCOMPARE(steps.mid(steps.size() - 5), (QStringList{QStringLiteral("write 1"), QStringLiteral("drain"),
+                                                       QStringLiteral("close"), QStringLiteral("open"),
+                                                       QStringLiteral("rate 9600")}));
+    QCOMPARE(trace.undrainedSwitches(), QStringList());
+
+    // And the module took every byte at the rate it listened at.
+    const bool cancelled = cancelledAt >= 0;
+    QCOMPARE(outcome, cancelled ? EepromTransfer::Outcome::Cancelled : EepromTransfer::Outcome::Completed);
+    QTRY_COMPARE(m_sim->journal().transfers.size(), 1);
+    QCOMPARE(m_sim->journal().transfers.first().outcome,
+             cancelled ? TransferOutcome::Cancelled : TransferOutcome::Completed);
+    QCOMPARE(m_sim->journal().counters.wrongRateBytes, 0);
     verifyBackAtNormalRate();
 }
 

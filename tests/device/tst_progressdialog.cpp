@@ -16,6 +16,8 @@ private slots:
     void showSetsFlagAndResetsBar();
     void closing_data();
     void closing();
+    void minimisingKeepsTransferRunning_data();
+    void minimisingKeepsTransferRunning();
     void barStopsAtFiveHundred_data();
     void barStopsAtFiveHundred();
 };
@@ -62,6 +64,7 @@ void TestProgressDialog::closing_data()
     QTest::newRow("Cancel button") << "cancel";
     QTest::newRow("close box") << "close";
     QTest::newRow("Escape") << "escape";
+    QTest::newRow("hidden when the transfer ends") << "hide";
 }
 
 void TestProgressDialog::closing()
@@ -74,10 +77,42 @@ void TestProgressDialog::closing()
         QTest::mouseClick(dialog.findChild<QPushButton *>(), Qt::LeftButton);
     else if (how == QLatin1String("close"))
         dialog.close();
-    else
+    else if (how == QLatin1String("escape"))
         QTest::keyClick(&dialog, Qt::Key_Escape);
+    else
+        dialog.hide();
     QVERIFY(!dialog.bProgress());
     QVERIFY(!dialog.isVisible());
+}
+
+void TestProgressDialog::minimisingKeepsTransferRunning_data()
+{
+    QTest::addColumn<bool>("withMainWindow");
+    QTest::newRow("dialog minimised") << false;
+    // A window manager minimises a main window's dialogs along with it.
+    QTest::newRow("main window minimised") << true;
+}
+
+void TestProgressDialog::minimisingKeepsTransferRunning()
+{
+    QFETCH(bool, withMainWindow);
+    QWidget mainWindow;
+    mainWindow.show();
+    TfmProgress dialog(&mainWindow);
+    dialog.show();
+    dialog.setPosition(40);
+
+    if (withMainWindow)
+        mainWindow.setWindowState(Qt::WindowMinimized);
+    dialog.setWindowState(Qt::WindowMinimized);
+    QVERIFY(dialog.bProgress());
+
+    dialog.setWindowState(Qt::WindowNoState);
+    if (withMainWindow)
+        mainWindow.setWindowState(Qt::WindowNoState);
+    QVERIFY(dialog.bProgress());
+    // Restored as it was, not shown anew.
+    QCOMPARE(dialog.position(), 40);
 }
 
 void TestProgressDialog::barStopsAtFiveHundred_data()

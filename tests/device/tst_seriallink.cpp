@@ -1,3 +1,4 @@
+#include "LineTrace.h"
 #include "RawPty.h"
 #include "support/ScriptedPrompt.h"
 #include "device/Frames.h"
@@ -45,6 +46,8 @@ private slots:
     void writeAfterCloseTellsUser();
     void directByteWriteDoesNotRetry();
     void waitsEndOnceApplicationQuits();
+    void closeLetsWrittenBytesLeaveFirst_data();
+    void closeLetsWrittenBytesLeaveFirst();
 
 private:
     void openOnPty();
@@ -346,6 +349,46 @@ void TestSerialLink::waitsEndOnceApplicationQuits()
     QVERIFY(!read);
     QVERIFY(!waited);
     QVERIFY(elapsed < 60'000);
+}
+
+void TestSerialLink::closeLetsWrittenBytesLeaveFirst_data()
+{
+    QTest::addColumn<int>("releaseAfterMs");
+    QTest::addColumn<QStringList>("lastSteps");
+    QTest::addColumn<QByteArray>("arrived");
+
+    QTest::newRow("line free again during the wait")
+        << 300 << QStringList{QStringLiteral("write 1"), QStringLiteral("drain"), QStringLiteral("close")}
+        << QByteArrayLiteral("U");
+    // Nothing will leave: given up after a second, and the close does not hang.
+    QTest::newRow("line held for good")
+        << -1 << QStringList{QStringLiteral("write 1"), QStringLiteral("drop"), QStringLiteral("close")}
+        << QByteArray();
+}
+
+void TestSerialLink::closeLetsWrittenBytesLeaveFirst()
+{
+    QFETCH(int, releaseAfterMs);
+    QFETCH(QStringList, lastSteps);
+    QFETCH(QByteArray, arrived);
+    QVERIFY(m_pty->holdOutput(true));
+    openOnPty();
+    const LineTrace trace(*m_link);
+    // The byte stays in the port's own buffer while the line is held.
+    QVERIFY(!m_link->writeByte(Frames::Continue));
+    if (releaseAfterMs >= 0)
+        QTimer::singleShot(releaseAfterMs, [this] { QVERIFY(m_pty->holdOutput(false)); });
+
+    QElapsedTimer clock;
+    clock.start();
+    m_link->closePort();
+    const qint64 took = clock.elapsed();
+    QVERIFY(m_link->hComm() == nullptr);
+    QCOMPARE(trace.steps().mid(trace.steps().size() - 3), lastSteps);
+    QVERIFY(took >= (releaseAfterMs >= 0 ? releaseAfterMs : 1000));
+    QVERIFY(took < 2500);
+    QVERIFY(m_pty->holdOutput(false));
+    QCOMPARE(m_pty->readAll(300), arrived);
 }
 
 QTEST_GUILESS_MAIN(TestSerialLink)

@@ -57,8 +57,10 @@ bool SlaveLine::write(const QByteArray &bytes)
     qsizetype done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::write(m_fd, bytes.constData() + done, bytes.size() - done);
-        if (n > 0)
+        if (n > 0) {
             done += n;
+            m_written += n;
+        }
         else if (n < 0 && errno == EAGAIN)
             static_cast<void>(waitForBytes(10)); // let the simulator drain the line
         else if (!(n < 0 && errno == EINTR))

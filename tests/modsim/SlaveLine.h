@@ -24,6 +24,8 @@ public:
     [[nodiscard]] bool open(const QString &path, int baud);
     void close();
     [[nodiscard]] bool write(const QByteArray &bytes);
+    // Bytes written since the line was made, across reopens.
+    [[nodiscard]] qint64 bytesWritten() const { return m_written; }
 
     // Waits until count bytes have come or the deadline has passed, and
     // returns what came (never more than count; the rest stays for later).
@@ -41,4 +43,5 @@ private:
     std::unique_ptr<QSocketNotifier> m_notifier;
     QByteArray m_pending;
     int m_pieces = 0;
+    qint64 m_written = 0;
 };

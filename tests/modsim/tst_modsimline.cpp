@@ -120,6 +120,10 @@ private slots:
     void transferFallsSilent();
     void transferCancelledAfterSlot_data();
     void transferCancelledAfterSlot();
+    void bytesAtBulkRateOutsideTransferIgnored_data();
+    void bytesAtBulkRateOutsideTransferIgnored();
+    void lastByteAtNormalRateEndsTransfer_data();
+    void lastByteAtNormalRateEndsTransfer();
     void pacedLineSpreadsCapture();
     void linkLivesAsLongAsSimulator();
     void linkOverRegularFileRefused();
@@ -129,6 +133,8 @@ private:
     [[nodiscard]] bool reopen(int baud);
     [[nodiscard]] bool learnAcknowledged(int id);
     [[nodiscard]] bool downloadSlot(const QByteArray &data);
+    [[nodiscard]] bool startTransfer(TransferKind kind);
+    [[nodiscard]] bool moveSlot(TransferKind kind);
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<ModuleSimulator> m_sim;
@@ -169,10 +175,14 @@ bool TestModuleSimulatorLine::start(const SimulatorSettings &settings)
     return reopen(NormalBaud);
 }
 
-// Like the program: close the port and open it again at the new rate.
+// Like the program: let the bytes written leave (a pseudo-terminal has no
+// wire: until the module has read them), close the port and open it again at
+// the new rate.
 bool TestModuleSimulatorLine::reopen(int baud)
 {
-    return m_line->open(m_sim->linkPath(), baud) && m_sim->baudRate() == baud;
+    const bool drained = QTest::qWaitFor(
+        [this] { return m_sim->journal().counters.bytesReceived == m_line->bytesWritten(); }, AnswerMs);
+    return drained && m_line->open(m_sim->linkPath(), baud) && m_sim->baudRate() == baud;
 }
 
 bool TestModuleSimulatorLine::learnAcknowledged(int id)
@@ -185,6 +195,21 @@ bool TestModuleSimulatorLine::downloadSlot(const QByteArray &data)
 {
     return m_line->write(data.first(HalfSlot)) && m_line->read(1, AnswerMs).size() == 1
            && m_line->write(data.sliced(HalfSlot)) && m_line->read(1, AnswerMs).size() == 1;
+}
+
+// The command at 9600, then the line at 115200; an upload's first byte read.
+bool TestModuleSimulatorLine::startTransfer(TransferKind kind)
+{
+    const bool download = kind == TransferKind::Download;
+    return m_line->write(download ? downloadFrame(0) : uploadFrame(0)) && reopen(BulkBaud)
+           && (download || m_line->read(1, AnswerMs).size() == 1);
+}
+
+// One slot each way, without the 'U' or 'C' after it.
+bool TestModuleSimulatorLine::moveSlot(TransferKind kind)
+{
+    return kind == TransferKind::Download ? downloadSlot(QByteArray(SlotSize, 'd'))
+                                          : m_line->read(SlotSize, AnswerMs).size() == SlotSize;
 }
 
 void TestModuleSimulatorLine::learnAnswersAckThenCapture_data()
@@ -576,6 +601,82 @@ void TestModuleSimulatorLine::transferCancelledAfterSlot()
         QCOMPARE(m_sim->eepromSlot(2), QByteArray(SlotSize, '\xFF'));
     }
     QVERIFY(m_line->readUntilQuiet(QuietMs / 4).isEmpty());
+    QVERIFY(learnAcknowledged(0));
+}
+
+void TestModuleSimulatorLine::bytesAtBulkRateOutsideTransferIgnored_data()
+{
+    QTest::addColumn<QByteArray>("atNormalRate");
+    QTest::addColumn<QByteArray>("atBulkRate");
+
+    QTest::newRow("DOWNLOADALL") << QByteArray() << downloadFrame(0);
+    QTest::newRow("UPLOADALL") << QByteArray() << uploadFrame(0);
+    QTest::newRow("LEARN") << QByteArray() << learnFrame(0, 1);
+    QTest::newRow("block after SEND") << sendFrame(0, 0x01) << expectedCapture(IrKey{}, 1);
+}
+
+// A program that switches to 115200 before its bytes for 9600 have gone.
+void TestModuleSimulatorLine::bytesAtBulkRateOutsideTransferIgnored()
+{
+    QFETCH(QByteArray, atNormalRate);
+    QFETCH(QByteArray, atBulkRate);
+    SimulatorSettings settings;
+    settings.captureDelayMs = 0;
+    settings.phaseTimeoutMs = QuietMs / 2;
+    QVERIFY(start(settings));
+    if (!atNormalRate.isEmpty()) {
+        QVERIFY(m_line->write(atNormalRate));
+        QCOMPARE(m_line->read(1, AnswerMs), QByteArray("A"));
+    }
+
+    QVERIFY(reopen(BulkBaud));
+    QVERIFY(m_line->write(atBulkRate));
+    QVERIFY(m_line->readUntilQuiet(QuietMs).isEmpty());
+    const SimulatorJournal journal = m_sim->journal();
+    QCOMPARE(journal.counters.wrongRateBytes, int(atBulkRate.size()));
+    QCOMPARE(journal.frames.size(), atNormalRate.isEmpty() ? 0 : 1);
+    QVERIFY(journal.blocks.isEmpty());
+    QVERIFY(journal.transfers.isEmpty());
+
+    QVERIFY(reopen(NormalBaud));
+    QVERIFY(learnAcknowledged(0));
+}
+
+void TestModuleSimulatorLine::lastByteAtNormalRateEndsTransfer_data()
+{
+    QTest::addColumn<TransferKind>("kind");
+    QTest::addColumn<int>("slotsMoved");
+    QTest::addColumn<QByteArray>("last");
+
+    QTest::newRow("download, final 'U'") << TransferKind::Download << SlotCount << QByteArray("U");
+    QTest::newRow("download, 'C'") << TransferKind::Download << 1 << QByteArray("C");
+    QTest::newRow("upload, final 'U'") << TransferKind::Upload << SlotCount << QByteArray("U");
+    QTest::newRow("upload, 'C'") << TransferKind::Upload << 1 << QByteArray("C");
+}
+
+// A program that switches back to 9600 before its 'U' or 'C' has gone: the
+// module never sees it and does not take the transfer as completed or cancelled.
+void TestModuleSimulatorLine::lastByteAtNormalRateEndsTransfer()
+{
+    QFETCH(TransferKind, kind);
+    QFETCH(int, slotsMoved);
+    QFETCH(QByteArray, last);
+    QVERIFY(start());
+    QVERIFY(startTransfer(kind));
+    for (int slot = 0; slot < slotsMoved; ++slot) {
+        QVERIFY2(moveSlot(kind), qPrintable(QStringLiteral("slot %1").arg(slot)));
+        if (slot + 1 < slotsMoved)
+            QVERIFY(m_line->write("U"));
+    }
+
+    QVERIFY(reopen(NormalBaud));
+    QVERIFY(m_line->write(last));
+    QTRY_COMPARE(m_sim->journal().transfers.size(), 1);
+    const SimulatorJournal journal = m_sim->journal();
+    QCOMPARE(journal.transfers.first().outcome, TransferOutcome::WrongSpeed);
+    QCOMPARE(journal.transfers.first().slotsMoved, slotsMoved);
+    QCOMPARE(journal.counters.wrongRateBytes, 1);
+
     QVERIFY(learnAcknowledged(0));
 }
 

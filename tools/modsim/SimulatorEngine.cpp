@@ -12,6 +12,7 @@
 
 namespace {
 
+constexpr int NormalBaud = 9600;
 constexpr int BulkBaud = 115200;
 constexpr int HalfSlot = EepromStore::SlotSize / 2;
 constexpr int UploadPollMs = 10;
@@ -98,47 +99,63 @@ void SimulatorEngine::applySettings()
 void SimulatorEngine::consume(const QByteArray &bytes, int baud)
 {
     m_settings = m_context.settings();
-    for (const char byte : bytes)
-        consumeByte(uchar(byte), baud);
+    m_context.count(&SimulatorCounters::bytesReceived, int(bytes.size()));
+    int ignored = 0;
+    for (const char byte : bytes) {
+        if (!consumeByte(uchar(byte), baud))
+            ++ignored;
+    }
+    if (ignored > 0) {
+        m_context.count(&SimulatorCounters::wrongRateBytes, ignored);
+        say(QStringLiteral("   %1 byte%2 at %3 baud ignored: not the rate the module listens at")
+                .arg(ignored)
+                .arg(ignored == 1 ? QString() : QStringLiteral("s"))
+                .arg(baud));
+    }
     if (const int dropped = m_reader.takeDiscarded())
         m_context.count(&SimulatorCounters::garbageBytes, dropped);
 }
 
-void SimulatorEngine::consumeByte(uchar byte, int baud)
+// Every byte counts at the rate the line had when it was read: sent at another
+// rate than the module's UART runs at, it is only noise to the module. Frames
+// and the block after SEND come at 9600, the bulk of a transfer and the 'U' or
+// 'C' after each slot at 115200. False when the byte is ignored for its rate.
+bool SimulatorEngine::consumeByte(uchar byte, int baud)
 {
     switch (m_phase) {
     case Phase::Command:
-        readFrameByte(byte);
-        return;
     case Phase::Block:
-        collectBlock(byte);
-        return;
-    case Phase::SlotContinue:
-        // The program may switch back to 9600 right after writing the last
-        // 'U' or 'C', before it is read here: accept it at any rate.
-        continueOrCancel(byte);
-        return;
+        if (baud != NormalBaud)
+            return false;
+        if (m_phase == Phase::Block)
+            collectBlock(byte);
+        else
+            readFrameByte(byte);
+        return true;
     case Phase::SlotFirstHalf:
     case Phase::SlotSecondHalf:
-        if (baud == BulkBaud) {
-            collectHalfSlot(byte);
-            return;
+    case Phase::SlotContinue:
+        if (baud != BulkBaud) {
+            finishTransfer(TransferOutcome::WrongSpeed, m_phase == Phase::SlotContinue ? m_slot + 1 : m_slot);
+            return false;
         }
-        // At any other rate a real module sees only garbage.
-        finishTransfer(TransferOutcome::WrongSpeed, m_slot);
-        break;
+        if (m_phase == Phase::SlotContinue)
+            continueOrCancel(byte);
+        else
+            collectHalfSlot(byte);
+        return true;
     case Phase::Mute:
         if (baud == BulkBaud) {
             m_phaseTimer.start(m_settings.phaseTimeoutMs);
-            return;
+            return true;
         }
         enterPhase(Phase::Command);
-        break;
+        return consumeByte(byte, baud);
     case Phase::UploadStart:
         finishTransfer(TransferOutcome::Interrupted, 0);
-        break;
+        return consumeByte(byte, baud);
     }
-    readFrameByte(byte);
+    return false;
 }
 
 void SimulatorEngine::readFrameByte(uchar byte)
@@ -313,8 +330,8 @@ void SimulatorEngine::continueOrCancel(uchar byte)
         return;
     }
     if (byte != Continue) {
+        // Came at 115200: no frame can start with it.
         finishTransfer(TransferOutcome::Interrupted, m_slot + 1);
-        readFrameByte(byte);
         return;
     }
     if (m_slot == EepromStore::SlotCount - 1) {

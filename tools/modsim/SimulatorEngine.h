@@ -46,7 +46,7 @@ private:
     };
 
     void consume(const QByteArray &bytes, int baud);
-    void consumeByte(uchar byte, int baud);
+    [[nodiscard]] bool consumeByte(uchar byte, int baud);
     void readFrameByte(uchar byte);
     void handleFrame(const ModuleFrame &frame);
 

@@ -32,7 +32,7 @@ enum class TransferOutcome
     Cancelled,   // 'C' after a slot
     Silenced,    // the module fell silent on request
     TimedOut,    // the program went quiet
-    WrongSpeed,  // bulk bytes arrived, or were due, while the line was not at 115200
+    WrongSpeed,  // bulk bytes, or the 'U' or 'C' after a slot, arrived or were due while the line was not at 115200
     Interrupted, // a byte other than 'U' or 'C' after a slot
 };
 
@@ -47,7 +47,9 @@ struct SimulatorCounters
 {
     int frames = 0;          // complete frames, any ID
     int framesForOthers = 0; // frames that carried another module ID
+    int bytesReceived = 0;   // every byte read from the line
     int garbageBytes = 0;    // bytes dropped while looking for a frame
+    int wrongRateBytes = 0;  // bytes ignored: sent at a rate the module was not listening at
     int learnAcks = 0;
     int captures = 0;       // capture replies sent (one or two captures each)
     int captureCancels = 0; // pending captures ended by ESC
