@@ -33,7 +33,7 @@ DurationMerger::DurationMerger(const QList<TIRDuration> &symbols, int carrierPer
         if (found == indexOf.cend()) {
             const qint64 g = gapUs(d);
             const qint64 b = burstUs(d);
-            m_entries.push_back({0, 0, 0, {g, g}, {b, b}});
+            m_entries.push_back({0, 0, 0, {g, g}, {b, b}, g, b});
             found = indexOf.insert(key, int(m_entries.size() - 1));
         }
         Entry &entry = m_entries[size_t(*found)];
@@ -47,27 +47,34 @@ DurationMerger::DurationMerger(const QList<TIRDuration> &symbols, int carrierPer
         m_alive.push_back(i);
 }
 
+// Closest pair first; each entry keeps its nearest mergeable partner, which
+// only needs looking for again when that partner was merged.
 void DurationMerger::mergeDownTo(int maxEntries)
 {
+    std::vector<Nearest> nearest(m_entries.size());
+    for (const int entry : m_alive)
+        nearest[size_t(entry)] = nearestTo(entry);
     while (entryCount() > maxEntries) {
-        double best = std::numeric_limits<double>::max();
         int into = -1;
-        int from = -1;
-        for (size_t i = 0; i < m_alive.size(); ++i) {
-            for (size_t j = i + 1; j < m_alive.size(); ++j) {
-                const Entry &a = m_entries[size_t(m_alive[i])];
-                const Entry &b = m_entries[size_t(m_alive[j])];
-                const double d = distance(a, b);
-                if (d < best && mayMerge(a, b)) {
-                    best = d;
-                    into = m_alive[i];
-                    from = m_alive[j];
-                }
-            }
+        for (const int entry : m_alive) {
+            const Nearest &candidate = nearest[size_t(entry)];
+            if (candidate.entry >= 0 && (into < 0 || candidate.distance < nearest[size_t(into)].distance))
+                into = entry;
         }
         if (into < 0)
             return;
+        const int from = nearest[size_t(into)].entry;
         merge(into, from);
+        for (const int entry : m_alive) {
+            Nearest &own = nearest[size_t(entry)];
+            if (entry == into || own.entry == into || own.entry == from) {
+                own = nearestTo(entry);
+                continue;
+            }
+            const double d = distance(m_entries[size_t(entry)], m_entries[size_t(into)]);
+            if ((own.entry < 0 || d < own.distance) && mayMerge(m_entries[size_t(entry)], m_entries[size_t(into)]))
+                own = {into, d};
+        }
     }
 }
 
@@ -99,16 +106,36 @@ qint64 DurationMerger::burstUs(const TIRDuration &d) const
     return WaveRenderer::burstMicros(d.burst, uchar(m_carrierPeriod));
 }
 
-double DurationMerger::distance(const Entry &a, const Entry &b) const
+void DurationMerger::updateCentre(Entry &entry) const
 {
-    const TIRDuration ca = centre(a);
-    const TIRDuration cb = centre(b);
-    return std::max(relativeDifference(gapUs(ca), gapUs(cb)), relativeDifference(burstUs(ca), burstUs(cb)));
+    const TIRDuration c = centre(entry);
+    entry.centreGapUs = gapUs(c);
+    entry.centreBurstUs = burstUs(c);
+}
+
+double DurationMerger::distance(const Entry &a, const Entry &b)
+{
+    return std::max(relativeDifference(a.centreGapUs, b.centreGapUs),
+                    relativeDifference(a.centreBurstUs, b.centreBurstUs));
+}
+
+DurationMerger::Nearest DurationMerger::nearestTo(int entry) const
+{
+    const Entry &own = m_entries[size_t(entry)];
+    Nearest best;
+    for (const int other : m_alive) {
+        if (other == entry)
+            continue;
+        const double d = distance(own, m_entries[size_t(other)]);
+        if ((best.entry < 0 || d < best.distance) && mayMerge(own, m_entries[size_t(other)]))
+            best = {other, d};
+    }
+    return best;
 }
 
 bool DurationMerger::mayMerge(const Entry &a, const Entry &b) const
 {
-    const TIRDuration c = centre({a.gapSum + b.gapSum, a.burstSum + b.burstSum, a.weight + b.weight, {}, {}});
+    const TIRDuration c = centre({a.gapSum + b.gapSum, a.burstSum + b.burstSum, a.weight + b.weight, {}, {}, 0, 0});
     return spanWithin(std::min(a.gapUs.minUs, b.gapUs.minUs), std::max(a.gapUs.maxUs, b.gapUs.maxUs), gapUs(c))
            && spanWithin(std::min(a.burstUs.minUs, b.burstUs.minUs), std::max(a.burstUs.maxUs, b.burstUs.maxUs),
                          burstUs(c));
@@ -123,6 +150,7 @@ void DurationMerger::merge(int into, int from)
     a.weight += b.weight;
     a.gapUs = {std::min(a.gapUs.minUs, b.gapUs.minUs), std::max(a.gapUs.maxUs, b.gapUs.maxUs)};
     a.burstUs = {std::min(a.burstUs.minUs, b.burstUs.minUs), std::max(a.burstUs.maxUs, b.burstUs.maxUs)};
+    updateCentre(a);
     m_mergedInto[size_t(from)] = into;
     m_alive.erase(std::find(m_alive.begin(), m_alive.end(), from));
 }

@@ -14,8 +14,8 @@
 class DurationMerger final
 {
 public:
-    static constexpr int MergePercent = 25;
-    static constexpr qint64 MergeFloorUs = 20;
+    static constexpr int MergePercent = 10;
+    static constexpr qint64 MergeFloorUs = 30;
 
     DurationMerger(const QList<TIRDuration> &symbols, int carrierPeriod);
 
@@ -37,15 +37,25 @@ private:
         qint64 gapSum = 0;
         qint64 burstSum = 0;
         qint64 weight = 0;
-        Span gapUs;
+        Span gapUs;   // of the pairs it stands for
         Span burstUs;
+        qint64 centreGapUs = 0;
+        qint64 centreBurstUs = 0;
+    };
+
+    struct Nearest
+    {
+        int entry = -1;
+        double distance = 0;
     };
 
     [[nodiscard]] static TIRDuration centre(const Entry &entry);
     [[nodiscard]] qint64 gapUs(const TIRDuration &d) const;
     [[nodiscard]] qint64 burstUs(const TIRDuration &d) const;
-    [[nodiscard]] double distance(const Entry &a, const Entry &b) const;
+    void updateCentre(Entry &entry) const;
+    [[nodiscard]] static double distance(const Entry &a, const Entry &b);
     [[nodiscard]] bool mayMerge(const Entry &a, const Entry &b) const;
+    [[nodiscard]] Nearest nearestTo(int entry) const;
     void merge(int into, int from);
 
     int m_carrierPeriod = 0;

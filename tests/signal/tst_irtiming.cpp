@@ -256,7 +256,7 @@ void TestIrTiming::refusals_data()
         distinct.append({quint16(100 << (k % 10)), quint16(k < 10 ? 20 : 200)});
     QTest::newRow("20 distinct durations")
         << QList<IrTiming>{IrTiming(49, distinct)}
-        << QStringLiteral("20 different durations remain after merging those within 25 %; the table holds 16 "
+        << QStringLiteral("20 different durations remain after merging those within 10 %; the table holds 16 "
                           "(4 too many)");
     QTest::newRow("three captures") << QList<IrTiming>(3, IrTiming(49, {}))
                                     << QStringLiteral("a block holds one or two captures, not 3");
@@ -309,13 +309,13 @@ void TestIrTiming::microsRefusals()
     QCOMPARE(result.error(), error);
 }
 
-// Pulses around two lengths, each up to a tenth off: far more distinct
+// Pulses around two lengths, each up to 6 % off: far more distinct
 // pairs than the table holds, merged so that each stays near its own length.
 void TestIrTiming::jitterMergesIntoTable()
 {
     QList<Pulse> pulses;
     for (int i = 0; i < 60; ++i) {
-        const qint64 wobble = 1000 + (i * 37 % 201) - 100;
+        const qint64 wobble = 1000 + (i * 37 % 121) - 60;
         pulses.append({560 * wobble / 1000, (i % 3 == 0 ? 1690 : 560) * (2000 - wobble) / 1000});
     }
     const IrTiming timing = IrTiming::fromMicros(38000, pulses, 0, 0).value();
@@ -328,7 +328,7 @@ void TestIrTiming::jitterMergesIntoTable()
     QVERIFY2(block.isOk(), qPrintable(block.error()));
     const QList<Pulse> read = IrTiming::fromBlock(block.value(), 0).pulses();
     QCOMPARE(read.size(), pulses.size());
-    const auto near = [](qint64 actual, qint64 expected) { return std::abs(actual - expected) * 4 <= expected; };
+    const auto near = [](qint64 actual, qint64 expected) { return std::abs(actual - expected) * 10 <= expected; };
     for (int i = 0; i < 59; ++i) {
         QVERIFY2(near(read[i].markUs, 560), qPrintable(QString::number(read[i].markUs)));
         QVERIFY2(near(read[i].spaceUs, i % 3 == 0 ? 1690 : 560), qPrintable(QString::number(read[i].spaceUs)));
