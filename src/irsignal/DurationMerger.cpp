@@ -51,6 +51,8 @@ DurationMerger::DurationMerger(const QList<TIRDuration> &symbols, int carrierPer
 // only needs looking for again when that partner was merged.
 void DurationMerger::mergeDownTo(int maxEntries)
 {
+    if (entryCount() <= maxEntries)
+        return;
     std::vector<Nearest> nearest(m_entries.size());
     for (const int entry : m_alive)
         nearest[size_t(entry)] = nearestTo(entry);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 
 #include <optional>
 #include <utility>
@@ -24,7 +25,11 @@ public:
     }
 
     [[nodiscard]] bool isOk() const { return m_value.has_value(); }
-    [[nodiscard]] const T &value() const { return *m_value; }
+    [[nodiscard]] const T &value() const
+    {
+        Q_ASSERT(m_value.has_value());
+        return *m_value;
+    }
     [[nodiscard]] const QString &error() const { return m_error; }
 
 private:

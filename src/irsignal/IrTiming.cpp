@@ -27,11 +27,14 @@ constexpr qint64 UnmodulatedBurstUs = 15 * 1200 / 2212;
     return (numerator + denominator / 2) / denominator;
 }
 
-// Ticks of 9600/2212 us for a gap, refused past the 16-bit count.
-[[nodiscard]] IrResult<quint16> gapTicks(qint64 us, const QString &what)
+// Ticks of 9600/2212 us for the gap before mark index, refused past the
+// 16-bit count.
+[[nodiscard]] IrResult<quint16> gapTicks(qint64 us, int index)
 {
     const qint64 ticks = roundedDivision(us * 2212, 9600);
     if (ticks > WordMax) {
+        const QString what = index == 0 ? QStringLiteral("the lead-in")
+                                        : QStringLiteral("the space after mark %1").arg(index);
         return IrResult<quint16>::refused(
             QStringLiteral("%1 of %2 us is %3 gap ticks; a gap holds at most %4 (%5 too many)")
                 .arg(what).arg(us).arg(ticks).arg(WordMax).arg(ticks - WordMax));
@@ -128,8 +131,7 @@ IrResult<IrTiming> IrTiming::fromMicros(int carrierHz, const QList<Pulse> &pulse
         const Pulse &pulse = pulses.at(i);
         if (gapUs < 0 || pulse.markUs < 0)
             return Result::refused(QStringLiteral("pulse %1 has a negative duration").arg(i + 1));
-        const IrResult<quint16> gap = gapTicks(gapUs, i == 0 ? QStringLiteral("the lead-in")
-                                                             : QStringLiteral("the space after mark %1").arg(i));
+        const IrResult<quint16> gap = gapTicks(gapUs, i);
         if (!gap.isOk())
             return Result::refused(gap.error());
         const IrResult<quint16> burst = burstPeriods(pulse.markUs, period.value(), i);
