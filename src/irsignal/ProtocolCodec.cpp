@@ -1,7 +1,7 @@
 #include "irsignal/ProtocolCodec.h"
 
-ProtocolCodec::ProtocolCodec(Spec spec)
-    : m_spec(std::move(spec))
+ProtocolCodec::ProtocolCodec(Definition definition)
+    : m_definition(std::move(definition))
 {
 }
 
@@ -10,7 +10,7 @@ std::optional<ProtocolCodec::Match> ProtocolCodec::first(const QList<IrTiming::P
     const std::optional<Frames> frames = readFrames(pulses, at, true);
     if (!frames)
         return std::nullopt;
-    const std::optional<IrCode> code = m_spec.unpack(frames->bits);
+    const std::optional<IrCode> code = m_definition.unpack(frames->bits);
     if (!code)
         return std::nullopt;
     return Match{*code, frames->next};
@@ -18,18 +18,18 @@ std::optional<ProtocolCodec::Match> ProtocolCodec::first(const QList<IrTiming::P
 
 std::optional<int> ProtocolCodec::repeat(const QList<IrTiming::Pulse> &pulses, int at, const IrCode &code) const
 {
-    if (m_spec.repeatCode) {
-        const std::optional<ReadFrame> frame = m_spec.repeatCode->read(pulses, at, true);
+    if (m_definition.repeatCode) {
+        const std::optional<ReadFrame> frame = m_definition.repeatCode->read(pulses, at, true);
         if (frame && frame->bits.count == 0)
             return frame->next;
     }
     for (const bool withLead : {true, false}) {
-        if (!withLead && !m_spec.repeatWithoutLead)
+        if (!withLead && !m_definition.repeatWithoutLead)
             break;
         const std::optional<Frames> frames = readFrames(pulses, at, withLead);
         if (!frames)
             continue;
-        const std::optional<IrCode> again = m_spec.unpack(frames->bits);
+        const std::optional<IrCode> again = m_definition.unpack(frames->bits);
         if (again && again->sameKey(code))
             return frames->next;
     }
@@ -38,15 +38,15 @@ std::optional<int> ProtocolCodec::repeat(const QList<IrTiming::Pulse> &pulses, i
 
 IrResult<IrTiming> ProtocolCodec::encode(const IrCode &code) const
 {
-    const QList<FrameBits> frames = m_spec.pack(code);
+    const QList<FrameBits> frames = m_definition.pack(code);
     PulseTrain train;
     writeFrames(train, frames, true);
     train.startRepeat();
-    if (m_spec.repeatCode)
-        writeFrame(train, *m_spec.repeatCode, FrameBits(), true);
+    if (m_definition.repeatCode)
+        writeFrame(train, *m_definition.repeatCode, FrameBits(), true);
     else
-        writeFrames(train, frames, !m_spec.repeatWithoutLead);
-    return train.timing(m_spec.carrierHz);
+        writeFrames(train, frames, !m_definition.repeatWithoutLead);
+    return train.timing(m_definition.carrierHz);
 }
 
 std::optional<ProtocolCodec::Frames> ProtocolCodec::readFrames(const QList<IrTiming::Pulse> &pulses, int at,
@@ -54,8 +54,8 @@ std::optional<ProtocolCodec::Frames> ProtocolCodec::readFrames(const QList<IrTim
 {
     Frames frames;
     frames.next = at;
-    for (int f = 0; f < m_spec.frames; ++f) {
-        const std::optional<ReadFrame> frame = m_spec.coding->read(pulses, frames.next, withLead);
+    for (int f = 0; f < m_definition.frames; ++f) {
+        const std::optional<ReadFrame> frame = m_definition.coding->read(pulses, frames.next, withLead);
         if (!frame)
             return std::nullopt;
         frames.bits.append(frame->bits);
@@ -67,7 +67,7 @@ std::optional<ProtocolCodec::Frames> ProtocolCodec::readFrames(const QList<IrTim
 void ProtocolCodec::writeFrames(PulseTrain &train, const QList<FrameBits> &frames, bool withLead) const
 {
     for (const FrameBits &bits : frames)
-        writeFrame(train, *m_spec.coding, bits, withLead);
+        writeFrame(train, *m_definition.coding, bits, withLead);
 }
 
 void ProtocolCodec::writeFrame(PulseTrain &train, const FrameCoding &coding, const FrameBits &bits,
@@ -75,5 +75,5 @@ void ProtocolCodec::writeFrame(PulseTrain &train, const FrameCoding &coding, con
 {
     train.startFrame();
     coding.write(train, bits, withLead);
-    train.endFrame(m_spec.periodUs, m_spec.minSilenceUs);
+    train.endFrame(m_definition.periodUs, m_definition.minSilenceUs);
 }

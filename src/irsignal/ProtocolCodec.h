@@ -21,7 +21,7 @@ public:
     // The key in the frames, or nothing when their check bits do not hold.
     using Unpack = std::optional<IrCode> (*)(const QList<FrameBits> &frames);
 
-    struct Spec
+    struct Definition
     {
         QList<IrProtocol> protocols;
         int carrierHz = 0;
@@ -41,9 +41,9 @@ public:
         int next = 0;
     };
 
-    explicit ProtocolCodec(Spec spec);
+    explicit ProtocolCodec(Definition definition);
 
-    [[nodiscard]] bool handles(IrProtocol protocol) const { return m_spec.protocols.contains(protocol); }
+    [[nodiscard]] bool handles(IrProtocol protocol) const { return m_definition.protocols.contains(protocol); }
     // The key press starting at pulse at.
     [[nodiscard]] std::optional<Match> first(const QList<IrTiming::Pulse> &pulses, int at) const;
     // A repetition of code starting at pulse at: the index after it.
@@ -66,5 +66,5 @@ private:
     void writeFrames(PulseTrain &train, const QList<FrameBits> &frames, bool withLead) const;
     void writeFrame(PulseTrain &train, const FrameCoding &coding, const FrameBits &bits, bool withLead) const;
 
-    Spec m_spec;
+    Definition m_definition;
 };
