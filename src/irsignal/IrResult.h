@@ -12,7 +12,8 @@ template <typename T>
 class IrResult
 {
 public:
-    IrResult(T value) // NOLINT(google-explicit-constructor): a value converts to success
+    // Not explicit: returning a value means success.
+    IrResult(T value)
         : m_value(std::move(value))
     {
     }
