@@ -8,6 +8,8 @@ struct TIRDuration
 {
     quint16 gap = 0;
     quint16 burst = 0;
+
+    friend bool operator==(const TIRDuration &, const TIRDuration &) = default;
 };
 
 // Read-only view of the 75-byte header that opens each capture, in a block and

@@ -9,8 +9,7 @@
 #include "device/SendExchange.h"
 #include "device/SerialLink.h"
 #include "device/SignalLayout.h"
-#include "modsim/CaptureEncoder.h"
-#include "modsim/IrTimings.h"
+#include "modsim/LearnedCapture.h"
 #include "modsim/ModuleSimulator.h"
 #include "support/ScriptedPrompt.h"
 
@@ -268,11 +267,7 @@ QList<ReceivedFrame> TestExchanges::framesOf(FrameKind kind) const
 
 QByteArray TestExchanges::expectedCapture(quint8 irFormat) const
 {
-    const IrKey key = m_sim->settings().key;
-    QByteArray capture = CaptureEncoder::encode(irKeyCapture(key, false));
-    if (irFormat == SignalLayout::FormatRc5Rc6)
-        capture += CaptureEncoder::encode(irKeyCapture(key, true));
-    return capture;
+    return LearnedCapture::bytes(m_sim->settings().key, irFormat).value();
 }
 
 void TestExchanges::verifyBackAtNormalRate() const

@@ -1,8 +1,9 @@
+#include "device/SignalLayout.h"
+#include "irsignal/IrDecoder.h"
 #include "irsignal/TIRDataBlock.h"
-#include "modsim/CaptureEncoder.h"
 #include "modsim/EepromStore.h"
 #include "modsim/FrameReader.h"
-#include "modsim/IrTimings.h"
+#include "modsim/LearnedCapture.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -12,6 +13,20 @@
 #include <optional>
 
 namespace {
+
+struct IrSymbol
+{
+    int gapUs = 0;
+    int burstUs = 0;
+};
+
+// One press of key as the module captures it: the first of the two presses
+// of the RC5/RC6 format has the key's toggle value (0), the second the other.
+QByteArray learned(const IrKey &key, bool toggle)
+{
+    return LearnedCapture::bytes(key, 2).value().sliced(toggle ? LearnedCapture::CaptureSize : 0,
+                                                        LearnedCapture::CaptureSize);
+}
 
 // A capture as the tool reads it: header to block offset 0, data to 256, then
 // symbol i is the gap and burst of its duration table entry, converted with
@@ -155,16 +170,16 @@ std::optional<KeyCode> decodeRc6(const QList<IrSymbol> &s)
 std::optional<KeyCode> decodeFrame(IrProtocol protocol, const QList<IrSymbol> &symbols)
 {
     switch (protocol) {
-    case IrProtocol::Sony:
+    case IrProtocol::Sirc:
         return decodeSony(symbols);
     case IrProtocol::Rc5:
+    case IrProtocol::Rc5x:
         return decodeRc5(symbols);
     case IrProtocol::Rc6:
         return decodeRc6(symbols);
-    case IrProtocol::Nec:
-        break;
+    default:
+        return decodeNec(symbols);
     }
-    return decodeNec(symbols);
 }
 
 int lengthUs(const QList<IrSymbol> &symbols)
@@ -221,10 +236,9 @@ private slots:
     void keyDecodesToProtocolTiming_data();
     void keyDecodesToProtocolTiming();
     void necRepeatCode();
-    void carrierPeriod_data();
-    void carrierPeriod();
-    void fullTableTakesNearestEntry();
-    void symbolsBeyondCapacityDropped();
+    void learnedKeyDecodesToItsCode_data();
+    void learnedKeyDecodesToItsCode();
+    void outOfRangeKeyGivesNoCapture();
     void protocolNames();
 
     void frameReader_data();
@@ -250,16 +264,16 @@ void TestModuleSimulatorCapture::keyDecodesToProtocolTiming_data()
                          << KeyCode{0x04, 0x08};
     QTest::newRow("NEC all ones") << IrProtocol::Nec << 0xFF << 0xFF << false << 38000 << 108000
                                   << KeyCode{0xFF, 0xFF};
-    QTest::newRow("Sony") << IrProtocol::Sony << 0x01 << 0x15 << false << 40000 << 45000
+    QTest::newRow("Sony") << IrProtocol::Sirc << 0x01 << 0x15 << false << 40000 << 45000
                           << KeyCode{0x01, 0x15};
-    QTest::newRow("Sony all ones") << IrProtocol::Sony << 0x1F << 0x7F << false << 40000 << 45000
+    QTest::newRow("Sony all ones") << IrProtocol::Sirc << 0x1F << 0x7F << false << 40000 << 45000
                                    << KeyCode{0x1F, 0x7F};
     QTest::newRow("RC5") << IrProtocol::Rc5 << 0x05 << 0x35 << false << 36000 << 113792
                          << KeyCode{0x05, 0x35, 0};
     QTest::newRow("RC5 toggled") << IrProtocol::Rc5 << 0x05 << 0x35 << true << 36000 << 113792
                                  << KeyCode{0x05, 0x35, 1};
     QTest::newRow("RC5 extended command")
-        << IrProtocol::Rc5 << 0x1F << 0x7F << true << 36000 << 113792 << KeyCode{0x1F, 0x7F, 1};
+        << IrProtocol::Rc5x << 0x1F << 0x7F << true << 36000 << 113792 << KeyCode{0x1F, 0x7F, 1};
     QTest::newRow("RC6") << IrProtocol::Rc6 << 0x00 << 0x0C << false << 36000 << 106560
                          << KeyCode{0x00, 0x0C, 0};
     QTest::newRow("RC6 toggled") << IrProtocol::Rc6 << 0xA5 << 0x5A << true << 36000 << 106560
@@ -276,8 +290,7 @@ void TestModuleSimulatorCapture::keyDecodesToProtocolTiming()
     QFETCH(int, periodUs);
     QFETCH(KeyCode, expected);
 
-    const QByteArray capture = CaptureEncoder::encode(
-        irKeyCapture({protocol, quint16(address), quint16(command)}, toggle));
+    const QByteArray capture = learned({protocol, quint32(address), quint32(command)}, toggle);
     QCOMPARE(capture.size(), 331);
     QCOMPARE(capture.at(0), 'r');
     const Decoded decoded = decode(capture);
@@ -300,7 +313,7 @@ void TestModuleSimulatorCapture::keyDecodesToProtocolTiming()
 
 void TestModuleSimulatorCapture::necRepeatCode()
 {
-    const Decoded decoded = decode(CaptureEncoder::encode(irKeyCapture({}, false)));
+    const Decoded decoded = decode(learned({}, false));
     QCOMPARE(decoded.repeatStart, 34);
     QCOMPARE(decoded.repeatEnd, 36);
     QCOMPARE(decoded.symbols.size(), 36);
@@ -309,66 +322,66 @@ void TestModuleSimulatorCapture::necRepeatCode()
     QVERIFY(near(decoded.symbols[35].burstUs, 560));
 }
 
-void TestModuleSimulatorCapture::carrierPeriod_data()
+void TestModuleSimulatorCapture::learnedKeyDecodesToItsCode_data()
 {
-    QTest::addColumn<int>("hz");
-    QTest::addColumn<int>("period");
+    QTest::addColumn<IrKey>("key");
+    QTest::addColumn<int>("format");
+    QTest::addColumn<QString>("summary");
 
-    QTest::newRow("36 kHz") << 36000 << 51;
-    QTest::newRow("38 kHz") << 38000 << 49;
-    QTest::newRow("40 kHz") << 40000 << 46;
-    QTest::newRow("56 kHz") << 56000 << 33;
-    QTest::newRow("no carrier") << 0 << 0;
-    QTest::newRow("below the clock's range") << 1000 << 255;
+    using P = IrProtocol;
+    QTest::newRow("NEC") << IrKey{P::Nec, 0x04, 0x08} << 1 << "NEC 0x04 0x08";
+    QTest::newRow("NEC, long address") << IrKey{P::Nec, 0x1234, 0x08} << 1 << "NECext 0x1234 0x08";
+    QTest::newRow("NECext") << IrKey{P::NecExt, 0xBEEF, 0x7E} << 1 << "NECext 0xBEEF 0x7E";
+    QTest::newRow("NEC42") << IrKey{P::Nec42, 0x1001, 0x80} << 1 << "NEC42 0x1001 0x80";
+    QTest::newRow("NEC42, long address") << IrKey{P::Nec42, 0x2ABCDEF, 0x01} << 1 << "NEC42ext 0x2ABCDEF 0x01";
+    QTest::newRow("Samsung32") << IrKey{P::Samsung32, 0x07, 0x99} << 1 << "Samsung32 0x07 0x99";
+    QTest::newRow("SIRC") << IrKey{P::Sirc, 0x01, 0x15} << 1 << "SIRC 0x01 0x15";
+    QTest::newRow("SIRC15") << IrKey{P::Sirc15, 0xA4, 0x33} << 1 << "SIRC15 0xA4 0x33";
+    QTest::newRow("SIRC20") << IrKey{P::Sirc20, 0x1F3A, 0x7F} << 1 << "SIRC20 0x1F3A 0x7F";
+    QTest::newRow("RC5, Normal") << IrKey{P::Rc5, 0x05, 0x35} << 1 << "RC5 0x05 0x35 T0";
+    QTest::newRow("RC5, RC5/RC6 format") << IrKey{P::Rc5, 0x00, 0x0C} << 2 << "RC5 0x00 0x0C";
+    QTest::newRow("RC5X") << IrKey{P::Rc5x, 0x1F, 0x7F} << 2 << "RC5X 0x1F 0x7F";
+    QTest::newRow("RC6") << IrKey{P::Rc6, 0xA5, 0x5A} << 2 << "RC6 0xA5 0x5A";
+    QTest::newRow("RC6, Normal") << IrKey{P::Rc6, 0x00, 0x0C} << 1 << "RC6 0x00 0x0C T0";
+    QTest::newRow("JVC") << IrKey{P::Jvc, 0xC3, 0x3C} << 1 << "JVC 0xC3 0x3C";
+    QTest::newRow("Kaseikyo") << IrKey{P::Kaseikyo, 0x2002080, 0x03D} << 1 << "Kaseikyo 0x2002080 0x03D";
+    QTest::newRow("Sharp") << IrKey{P::Sharp, 0x11, 0xE0} << 1 << "Sharp 0x11 0xE0";
+    QTest::newRow("Denon") << IrKey{P::Denon, 0x02, 0x4F} << 1 << "Denon 0x02 0x4F";
+    QTest::newRow("RCA") << IrKey{P::Rca, 0x0A, 0xF0} << 1 << "RCA 0x0A 0xF0";
+    QTest::newRow("NEC, RC5/RC6 format") << IrKey{P::Nec, 0x40, 0x41} << 2 << "NEC 0x40 0x41";
 }
 
-void TestModuleSimulatorCapture::carrierPeriod()
+// What the program stores from a learned key decodes to the key's code.
+void TestModuleSimulatorCapture::learnedKeyDecodesToItsCode()
 {
-    QFETCH(int, hz);
-    QFETCH(int, period);
-    QCOMPARE(CaptureEncoder::carrierPeriod(hz), period);
+    QFETCH(IrKey, key);
+    QFETCH(int, format);
+    QFETCH(QString, summary);
+    const IrResult<QByteArray> capture = LearnedCapture::bytes(key, format);
+    QVERIFY2(capture.isOk(), qPrintable(capture.error()));
+    QCOMPARE(capture.value().size(), SignalLayout::captureSize(quint8(format)));
+    const TIRDataBlock block = SignalLayout::blockFromCapture(capture.value(), quint8(format), QStringLiteral("Key"));
+    const IrDecode decoded = IrDecoder::decode(block);
+    QCOMPARE(decoded.kind, IrDecode::Kind::Code);
+    QCOMPARE(decoded.code.address, key.address);
+    QCOMPARE(decoded.code.command, key.command);
+    QCOMPARE(decoded.summary(), summary);
 }
 
-void TestModuleSimulatorCapture::fullTableTakesNearestEntry()
+void TestModuleSimulatorCapture::outOfRangeKeyGivesNoCapture()
 {
-    IrCapture capture;
-    capture.carrierHz = 38000;
-    for (int k = 0; k < 20; ++k)
-        capture.symbols.append({1000, 1000 + 100 * k});
-    capture.repeatStart = capture.repeatEnd = 20;
-
-    const QByteArray bytes = CaptureEncoder::encode(capture);
-    QCOMPARE(int(uchar(bytes.at(10))), 16);
-    const Decoded decoded = decode(bytes);
-    QCOMPARE(decoded.symbols.size(), 20);
-    for (int k = 0; k < 16; ++k)
-        QVERIFY(near(decoded.symbols[k].burstUs, 1000 + 100 * k));
-    for (int k = 16; k < 20; ++k)
-        QVERIFY(near(decoded.symbols[k].burstUs, 2500));
-}
-
-void TestModuleSimulatorCapture::symbolsBeyondCapacityDropped()
-{
-    IrCapture capture;
-    capture.carrierHz = 38000;
-    capture.symbols = QList<IrSymbol>(600, IrSymbol{560, 560});
-    capture.repeatStart = 500;
-    capture.repeatEnd = 600;
-
-    const QByteArray bytes = CaptureEncoder::encode(capture);
-    QCOMPARE(bytes.size(), 331);
-    const TIRFrameHeader header(reinterpret_cast<const uchar *>(bytes.constData()));
-    QCOMPARE(int(header.symbolCount()), 512);
-    QCOMPARE(int(header.repeatStart()), 500);
-    QCOMPARE(int(header.repeatEnd()), 512);
+    const IrResult<QByteArray> capture = LearnedCapture::bytes({IrProtocol::Sirc, 0x20, 0x01}, 1);
+    QVERIFY(!capture.isOk());
+    QCOMPARE(capture.error(), QStringLiteral("SIRC address 0x20 is out of range 0x00..0x1F"));
 }
 
 void TestModuleSimulatorCapture::protocolNames()
 {
-    for (const IrProtocol protocol : {IrProtocol::Nec, IrProtocol::Sony, IrProtocol::Rc5, IrProtocol::Rc6})
-        QCOMPARE(irProtocolFromName(irProtocolName(protocol)), std::optional(protocol));
-    QCOMPARE(irProtocolFromName(u"RC5"), std::optional(IrProtocol::Rc5));
-    QCOMPARE(irProtocolFromName(u"jvc"), std::nullopt);
+    for (const IrProtocol protocol : allIrProtocols())
+        QCOMPARE(keyProtocolFromName(irProtocolName(protocol).toLower()), std::optional(protocol));
+    QCOMPARE(keyProtocolFromName(u"Sony"), std::optional(IrProtocol::Sirc));
+    QCOMPARE(keyProtocolFromName(u"RC5"), std::optional(IrProtocol::Rc5));
+    QCOMPARE(keyProtocolFromName(u"nokia"), std::nullopt);
 }
 
 void TestModuleSimulatorCapture::frameReader_data()

@@ -1,33 +1,18 @@
 #include "modsim/IrKey.h"
 
-#include <array>
-#include <utility>
-
-namespace {
-
-constexpr std::array<std::pair<IrProtocol, QLatin1StringView>, 4> ProtocolNames{{
-    {IrProtocol::Nec, QLatin1StringView("nec")},
-    {IrProtocol::Sony, QLatin1StringView("sony")},
-    {IrProtocol::Rc5, QLatin1StringView("rc5")},
-    {IrProtocol::Rc6, QLatin1StringView("rc6")},
-}};
-
-} // namespace
-
-std::optional<IrProtocol> irProtocolFromName(QStringView name)
+IrCode IrKey::code() const
 {
-    for (const auto &[protocol, text] : ProtocolNames) {
-        if (name.compare(text, Qt::CaseInsensitive) == 0)
-            return protocol;
-    }
-    return std::nullopt;
+    IrProtocol sent = protocol;
+    if (protocol == IrProtocol::Nec && address > irProtocolInfo(IrProtocol::Nec).addressMax)
+        sent = IrProtocol::NecExt;
+    else if (protocol == IrProtocol::Nec42 && address > irProtocolInfo(IrProtocol::Nec42).addressMax)
+        sent = IrProtocol::Nec42Ext;
+    return {sent, address, command};
 }
 
-QString irProtocolName(IrProtocol protocol)
+std::optional<IrProtocol> keyProtocolFromName(QStringView name)
 {
-    for (const auto &[candidate, text] : ProtocolNames) {
-        if (candidate == protocol)
-            return text;
-    }
-    return {};
+    if (name.compare(QLatin1StringView("sony"), Qt::CaseInsensitive) == 0)
+        return IrProtocol::Sirc;
+    return irProtocolFromName(name);
 }

@@ -1,27 +1,22 @@
 #pragma once
 
-#include <QString>
+#include "irsignal/IrCode.h"
+
 #include <QStringView>
 
 #include <optional>
-
-// Remote-control protocols the simulated module can "see" when it learns.
-enum class IrProtocol
-{
-    Nec,
-    Sony,
-    Rc5,
-    Rc6,
-};
 
 // The key the user presses on the hand-held remote while the module learns.
 struct IrKey
 {
     IrProtocol protocol = IrProtocol::Nec;
-    quint16 address = 0x04;
-    quint16 command = 0x08;
+    quint32 address = 0x04;
+    quint32 command = 0x08;
+
+    // What the remote sends: NEC and NEC42 with an address past the plain
+    // form's range send the extended form.
+    [[nodiscard]] IrCode code() const;
 };
 
-// "nec", "sony", "rc5", "rc6" (any case).
-[[nodiscard]] std::optional<IrProtocol> irProtocolFromName(QStringView name);
-[[nodiscard]] QString irProtocolName(IrProtocol protocol);
+// The protocol names of irProtocolFromName, and "sony" for SIRC.
+[[nodiscard]] std::optional<IrProtocol> keyProtocolFromName(QStringView name);

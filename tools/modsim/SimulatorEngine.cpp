@@ -1,8 +1,8 @@
 #include "modsim/SimulatorEngine.h"
 
-#include "modsim/CaptureEncoder.h"
+#include "irsignal/IrTiming.h"
 #include "modsim/EepromStore.h"
-#include "modsim/IrTimings.h"
+#include "modsim/LearnedCapture.h"
 #include "modsim/SimulatorContext.h"
 
 #include <QStringList>
@@ -53,7 +53,7 @@ constexpr uchar Cancel = 'C';
     const int period = uchar(block.at(1));
     const int symbols = uchar(block.at(8)) << 8 | uchar(block.at(9));
     const QString carrier = period == 0 ? QStringLiteral("no carrier")
-                                        : QStringLiteral("%1 Hz").arg(CaptureEncoder::ClockHz / period);
+                                        : QStringLiteral("%1 Hz").arg(IrTiming::ClockHz / period);
     QStringList ports;
     for (int i = 0; i < 8; ++i) {
         if (portMask >> i & 1)
@@ -209,19 +209,18 @@ void SimulatorEngine::learn(const ModuleFrame &frame)
     reply(QByteArray(1, Ack), QStringLiteral("acknowledgement"));
     m_context.count(&SimulatorCounters::learnAcks);
     m_captureTimer.start(m_settings.captureDelayMs);
-    say(QStringLiteral("   key %1 pressed in %2 ms")
-            .arg(irProtocolName(m_settings.key.protocol).toUpper())
-            .arg(m_settings.captureDelayMs));
+    say(QStringLiteral("   key %1 pressed in %2 ms").arg(m_settings.key.code().text()).arg(m_settings.captureDelayMs));
 }
 
 void SimulatorEngine::sendCapture()
 {
     m_settings = m_context.settings();
-    const IrKey &key = m_settings.key;
-    QByteArray capture = CaptureEncoder::encode(irKeyCapture(key, false));
-    // In RC5/RC6 format the module takes the key twice; the toggle bit differs.
-    if (m_learnFormat == 2)
-        capture += CaptureEncoder::encode(irKeyCapture(key, true));
+    const IrResult<QByteArray> learned = LearnedCapture::bytes(m_settings.key, m_learnFormat);
+    if (!learned.isOk()) {
+        say(QStringLiteral("   no capture: ") + learned.error());
+        return;
+    }
+    QByteArray capture = learned.value();
     capture.append(std::max(m_settings.faults.captureExtraBytes, 0), '\0');
     reply(capture, QStringLiteral("capture"));
     m_context.count(&SimulatorCounters::captures);
@@ -265,7 +264,7 @@ void SimulatorEngine::collectBlock(uchar byte)
 {
     m_collected.append(char(byte));
     m_phaseTimer.start(m_settings.phaseTimeoutMs);
-    if (m_collected.size() < CaptureEncoder::CaptureSize)
+    if (m_collected.size() < LearnedCapture::CaptureSize)
         return;
     enterPhase(Phase::Command);
     m_context.recordBlock({m_collected, m_portMask});
@@ -416,7 +415,7 @@ void SimulatorEngine::phaseTimedOut()
     case Phase::Block:
         say(QStringLiteral("   block given up after %1 of %2 bytes")
                 .arg(m_collected.size())
-                .arg(CaptureEncoder::CaptureSize));
+                .arg(LearnedCapture::CaptureSize));
         enterPhase(Phase::Command);
         return;
     case Phase::Mute:

@@ -56,11 +56,15 @@ bool SimulatorOptions::parse(const QStringList &arguments)
         "eeprom", "EEPROM image file (262,144 bytes; created erased when missing). Default: in memory.",
         "file");
     const QCommandLineOption id = option("id", "Module ID, 0-15.", "n", QStringLiteral("0"));
-    const QCommandLineOption protocol = option("protocol", "Key protocol: nec, sony, rc5 or rc6.", "name",
-                                               irProtocolName(defaults.key.protocol));
-    const QCommandLineOption address = option("address", "Key address.", "n",
+    const QCommandLineOption protocol = option(
+        "protocol",
+        "Key protocol: NEC, NECext, NEC42, NEC42ext, Samsung32, SIRC (or sony), SIRC15, SIRC20, RC5, RC5X, "
+        "RC6, JVC, Kaseikyo, Sharp, Denon or RCA, in any case. NEC and NEC42 take the extended form for an "
+        "address past their range.",
+        "name", irProtocolName(defaults.key.protocol));
+    const QCommandLineOption address = option("address", "Key address, in the protocol's range.", "n",
                                               QString::number(defaults.key.address));
-    const QCommandLineOption command = option("command", "Key command.", "n",
+    const QCommandLineOption command = option("command", "Key command, in the protocol's range.", "n",
                                               QString::number(defaults.key.command));
     const QCommandLineOption captureDelay = option(
         "capture-delay", "Milliseconds from the LEARN acknowledgement to the capture.", "ms",
@@ -107,21 +111,26 @@ bool SimulatorOptions::parse(const QStringList &arguments)
     SimulatorSettings settings;
     int keyAddress = 0;
     int keyCommand = 0;
-    if (!read(id, 0, 15, &settings.moduleId) || !read(address, 0, 0xFFFF, &keyAddress)
-        || !read(command, 0, 0xFF, &keyCommand) || !read(captureDelay, 0, 3'600'000, &settings.captureDelayMs)
+    if (!read(id, 0, 15, &settings.moduleId) || !read(address, 0, 0xFFFFFFF, &keyAddress)
+        || !read(command, 0, 0xFFF, &keyCommand) || !read(captureDelay, 0, 3'600'000, &settings.captureDelayMs)
         || !read(captureExtra, 0, 4096, &settings.faults.captureExtraBytes))
         return false;
     if (parser.isSet(silentSlot) && !read(silentSlot, 0, 511, &settings.faults.silentAtSlot))
         return false;
 
-    const std::optional<IrProtocol> keyProtocol = irProtocolFromName(parser.value(protocol));
+    const std::optional<IrProtocol> keyProtocol = keyProtocolFromName(parser.value(protocol));
     if (!keyProtocol)
         return bad(protocol, parser.value(protocol));
     const std::optional<SendReply> reply = sendReplyFromName(parser.value(sendReply));
     if (!reply)
         return bad(sendReply, parser.value(sendReply));
 
-    settings.key = {*keyProtocol, quint16(keyAddress), quint16(keyCommand)};
+    settings.key = {*keyProtocol, quint32(keyAddress), quint32(keyCommand)};
+    const QString keyError = settings.key.code().error();
+    if (!keyError.isEmpty()) {
+        m_error = QStringLiteral("bad key for --address and --command: %1").arg(keyError);
+        return false;
+    }
     settings.paced = parser.isSet(paced);
     settings.faults.noLearnAck = parser.isSet(noLearnAck);
     settings.faults.sendReply = *reply;

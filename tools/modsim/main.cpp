@@ -45,7 +45,7 @@ int main(int argc, char *argv[])
     if (!simulator.linkPath().isEmpty())
         out << "link: " << simulator.linkPath() << '\n';
     out << "module ID " << options.settings().moduleId << ", key "
-        << irProtocolName(options.settings().key.protocol) << ", EEPROM "
+        << options.settings().key.code().text() << ", EEPROM "
         << (options.eepromPath().isEmpty() ? QStringLiteral("in memory") : options.eepromPath()) << Qt::endl;
     return app.exec();
 }
