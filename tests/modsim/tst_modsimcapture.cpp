@@ -360,7 +360,7 @@ void TestModuleSimulatorCapture::learnedKeyDecodesToItsCode()
     const IrResult<QByteArray> capture = LearnedCapture::bytes(key, format);
     QVERIFY2(capture.isOk(), qPrintable(capture.error()));
     QCOMPARE(capture.value().size(), SignalLayout::captureSize(quint8(format)));
-    const TIRDataBlock block = SignalLayout::blockFromCapture(capture.value(), quint8(format), QStringLiteral("Key"));
+    const TIRDataBlock block = SignalLayout::blockFromCapture(capture.value(), quint8(format), QByteArrayLiteral("Key"));
     const IrDecode decoded = IrDecoder::decode(block);
     QCOMPARE(decoded.kind, IrDecode::Kind::Code);
     QCOMPARE(decoded.code.address, key.address);

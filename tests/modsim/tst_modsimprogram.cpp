@@ -170,7 +170,7 @@ void TestModuleSimulatorProgram::learnedKeyDecodes()
     const int size = SignalLayout::captureSize(quint8(format));
     const QByteArray capture = line.read(size, AnswerMs);
     QCOMPARE(capture.size(), size);
-    const TIRDataBlock block = SignalLayout::blockFromCapture(capture, quint8(format), QString());
+    const TIRDataBlock block = SignalLayout::blockFromCapture(capture, quint8(format), QByteArray());
     QCOMPARE(IrDecoder::summary(block), summary);
     line.close();
     process.terminate();
