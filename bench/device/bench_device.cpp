@@ -4,13 +4,13 @@
 // beside a plain blocking client on the same simulator.
 // Usage: bench_device [runs]   (default 3; medians are printed)
 
-#include "app/Prompt.h"
-#include "device/EepromTransfer.h"
-#include "device/Frames.h"
-#include "device/LearnHost.h"
-#include "device/LearnRun.h"
-#include "device/SendExchange.h"
-#include "device/SerialLink.h"
+#include "core/common/Prompt.h"
+#include "core/device/EepromTransfer.h"
+#include "core/device/Frames.h"
+#include "core/device/LearnHost.h"
+#include "core/device/LearnRun.h"
+#include "core/device/SendExchange.h"
+#include "core/device/SerialLink.h"
 #include "modsim/ModuleSimulator.h"
 
 #include <QCoreApplication>
@@ -46,12 +46,12 @@ public:
 class OneRowHost final : public LearnHost
 {
 public:
-    void detachAfterScroll() override {}
-    void attachAfterScroll() override {}
+    void detachRowChangeHook() override {}
+    void attachRowChangeHook() override {}
     QList<int> selectedRows() override { return {1}; }
     void makeCurrent(int) override {}
     QByteArray currentNameBytes() override { return "Bench"; }
-    void storeBlock(const TIRDataBlock &) override {}
+    void storeBlock(const IrBlock &) override {}
     void drawWave(bool) override {}
     void scrollWaveToStart() override {}
     void setCapturing(bool) override {}
@@ -100,7 +100,7 @@ struct Bench
         if (!simulator.startInThread(directory + QLatin1Char('/') + name))
             qFatal("simulator: %s", qPrintable(simulator.errorString()));
         link.setPortDirectory(directory);
-        link.ComboBox2Change(name);
+        link.choosePort(name);
     }
 
     BenchPrompt prompt;
@@ -142,15 +142,15 @@ void waits(const QString &directory, int runs)
     QList<Measure> timeouts;
     for (int i = 0; i < runs; ++i) {
         char byte = 0;
-        timeouts.append(measure([&] { (void)bench.link.ReadComm(&byte, 1, 3); }));
+        timeouts.append(measure([&] { (void)bench.link.read(&byte, 1, 3); }));
     }
-    report("ReadComm 3 s time-out", timeouts, 2);
+    report("read 3 s time-out", timeouts, 2);
 
     OneRowHost host;
     LearnRun learn(bench.link, bench.prompt, host);
     QList<Measure> captures;
     for (int i = 0; i < runs; ++i)
-        captures.append(measure([&] { learn.IRLearnExecute({0, 1, 1}); }));
+        captures.append(measure([&] { learn.learnOrStop({0, 1, 1}); }));
     report("learn with a 10 s capture wait (and the 1.2 s pause)", captures, 2);
 }
 
@@ -163,11 +163,11 @@ void sendRoundTrip(const QString &directory, int runs)
     QList<Measure> sends;
     QList<Measure> stops;
     for (int i = 0; i < 20 * runs; ++i) {
-        sends.append(measure([&] { send.IRSendRow(block, 0, 0xFF); }));
+        sends.append(measure([&] { send.send(block, 0, 0xFF); }));
         stops.append(measure([&] {
-            send.IRStopExecute(0);
+            send.stop(0);
             char reply[SendExchange::StopReplySize];
-            (void)bench.link.ReadComm(reply, SendExchange::StopReplySize, SendExchange::StopReplySeconds);
+            (void)bench.link.read(reply, SendExchange::StopReplySize, SendExchange::StopReplySeconds);
         }));
     }
     report("SEND round trip (frame, 50 ms reply pause, 'A', 331-byte block)", sends);
@@ -291,12 +291,12 @@ void transfers(const QString &directory, int runs, bool paced)
     QList<double> plainDownloads;
     QList<double> plainUploads;
     for (int i = 0; i < runs; ++i) {
-        downloads.append(measure([&] { EepromTransfer::DownloadExecute(bench.link, bench.prompt, 0, callbacks); }));
-        uploads.append(measure([&] { EepromTransfer::UploadExecute(bench.link, bench.prompt, 0, callbacks); }));
+        downloads.append(measure([&] { EepromTransfer::download(bench.link, bench.prompt, 0, callbacks); }));
+        uploads.append(measure([&] { EepromTransfer::upload(bench.link, bench.prompt, 0, callbacks); }));
         bench.link.closePort();
         plainDownloads.append(plainDownload(bench.simulator.slavePath(), image));
         plainUploads.append(plainUpload(bench.simulator.slavePath()));
-        bench.link.OpenComm(bench.link.sCommName());
+        bench.link.open(bench.link.portName());
     }
     const char *line = paced ? "115200 baud wire time" : "instant line";
     for (const auto &[name, list, plain] :

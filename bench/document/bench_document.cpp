@@ -2,10 +2,10 @@
 // New, Open, Save under a new name, and Save onto the document's own path
 // after a change to every row (with the deriving after-post hook attached).
 #include "BenchTiming.h"
-#include "document/CodeTable.h"
-#include "document/DerivePostedRow.h"
-#include "document/DocumentStore.h"
-#include "irsignal/TIRDataBlock.h"
+#include "core/document/CodeTable.h"
+#include "core/document/DerivePostedRow.h"
+#include "core/document/DocumentStore.h"
+#include "core/signal/IrBlock.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -23,7 +23,7 @@ constexpr int Runs = 21;
 // A learned-looking block whose name and carrier differ per row and per pass.
 QByteArray blockFor(int row, int pass)
 {
-    TIRDataBlock block = TIRDataBlock::filled(uchar(row + pass));
+    IrBlock block = IrBlock::filled(uchar(row + pass));
     block.set(0, 'r');
     block.set(1, uchar(30 + (row + pass) % 40));
     block.set(128, 0);

@@ -3,9 +3,9 @@
 // through all rows, selecting all rows in one step, and selecting them the
 // way Select All walks the table.
 #include "BenchTiming.h"
-#include "document/CodeGrid.h"
-#include "document/CodeTable.h"
-#include "document/DocumentStore.h"
+#include "gui/grid/CodeGrid.h"
+#include "core/document/CodeTable.h"
+#include "core/document/DocumentStore.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -86,13 +86,13 @@ int main(int argc, char *argv[])
     report(QStringLiteral("selectAllRows"), median(selectAll), selectAll.size());
 
     const QList<double> walk = repeat([&] { grid.clearSelection(); }, [&] {
-        table.disableControls();
+        table.suspendViews();
         table.first();
         for (int i = 0; i < table.recordCount(); ++i) {
             grid.addCurrentRowToSelection();
             table.next();
         }
-        table.enableControls();
+        table.resumeViews();
     });
     report(QStringLiteral("Select All through the suspended table"), median(walk), walk.size());
     return 0;

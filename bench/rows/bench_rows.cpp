@@ -3,10 +3,10 @@
 #include "BenchTiming.h"
 #include "TestDocument.h"
 
-#include "document/CodeTable.h"
-#include "document/RowClipboard.h"
-#include "document/RowMoves.h"
-#include "image/CompiledImage.h"
+#include "core/document/CodeTable.h"
+#include "core/document/RowClipboard.h"
+#include "core/document/RowMoves.h"
+#include "core/image/CompiledImage.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -36,7 +36,7 @@ int main(int argc, char *argv[])
     TestDocument::attachHooks(table, counts);
 
     BenchTiming::timeAndReport("Insert on row 1", Runs, [&] { insertEmptyRow(table, 1); });
-    BenchTiming::timeAndReport("Delete on row 1", Runs, [&] { deleteRow(table, 1); });
+    BenchTiming::timeAndReport("Delete on row 1", Runs, [&] { deleteRowContent(table, 1); });
 
     RowClipboard clipboard;
     QList<int> allRows(512);
@@ -48,7 +48,7 @@ int main(int argc, char *argv[])
     });
 
     const QString image = dir.filePath(QStringLiteral("bench.bin"));
-    BenchTiming::timeAndReport("Compile", Runs, [&] { compileImage(table, image); });
+    BenchTiming::timeAndReport("Compile", Runs, [&] { writeImageFile(table, image); });
     const QByteArray bytes = readImageFile(image);
     BenchTiming::timeAndReport("Read image file", Runs, [&] { (void)readImageFile(image); });
     BenchTiming::timeAndReport("Import", Runs, [&] { importImage(table, bytes); });

@@ -3,8 +3,8 @@
 
 #include "BenchTiming.h"
 
-#include "irsignal/IrDecoder.h"
-#include "irsignal/IrEncoder.h"
+#include "core/signal/IrDecoder.h"
+#include "core/signal/IrEncoder.h"
 
 #include <QCoreApplication>
 #include <QRandomGenerator>
@@ -35,14 +35,14 @@ QList<IrCode> codes()
 
 // The blocks of those keys; every eighth with its symbols shuffled, a signal
 // no decoder takes, so every decoder is tried on it.
-QList<TIRDataBlock> document(const QList<IrCode> &keys)
+QList<IrBlock> document(const QList<IrCode> &keys)
 {
     QRandomGenerator random(8);
-    QList<TIRDataBlock> blocks;
+    QList<IrBlock> blocks;
     for (const IrCode &key : keys) {
-        TIRDataBlock block = IrEncoder::block(key).value();
+        IrBlock block = IrEncoder::block(key).value();
         if (blocks.size() % 8 == 7)
-            std::shuffle(block.data() + TIRDataBlock::SymbolsOffset, block.data() + TIRDataBlock::Size, random);
+            std::shuffle(block.data() + IrBlock::SymbolsOffset, block.data() + IrBlock::Size, random);
         blocks.append(block);
     }
     return blocks;
@@ -54,16 +54,16 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const QList<IrCode> keys = codes();
-    const QList<TIRDataBlock> blocks = document(keys);
+    const QList<IrBlock> blocks = document(keys);
 
     int decoded = 0;
-    for (const TIRDataBlock &block : blocks)
+    for (const IrBlock &block : blocks)
         decoded += IrDecoder::decode(block).kind == IrDecode::Kind::Code ? 1 : 0;
     QTextStream(stdout) << Rows << " rows of " << allIrProtocols().size() << " protocols, " << decoded
                         << " decoded, the rest raw\n";
 
     BenchTiming::timeAndReport("decode 512 rows (summary text)", Runs, [&blocks] {
-        for (const TIRDataBlock &block : blocks)
+        for (const IrBlock &block : blocks)
             (void)IrDecoder::summary(block);
     });
     BenchTiming::timeAndReport("encode 512 codes into blocks", Runs, [&keys] {

@@ -1,7 +1,7 @@
-// Times DrawWave of a full 512-symbol block at the widest and the normal
+// Times drawWave of a full 512-symbol block at the widest and the normal
 // scale and prints the medians.
 
-#include "irsignal/WaveTraces.h"
+#include "core/signal/WaveTraces.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>
@@ -18,8 +18,8 @@ constexpr int Runs = 50;
 // whole second half repeated.
 QByteArray fullBlock()
 {
-    TIRDataBlock block;
-    block.set(0, TIRFrameHeader::MarkerValid);
+    IrBlock block;
+    block.set(0, CaptureHeader::MarkerValid);
     block.set(1, 48);
     const auto word = [&block](int at, int value) {
         block.set(at, uchar(value >> 8));
@@ -32,7 +32,7 @@ QByteArray fullBlock()
         word(11 + 4 * k, 60 + 40 * k);
         word(13 + 4 * k, 10 + 3 * k);
     }
-    for (int i = TIRDataBlock::SymbolsOffset; i < TIRDataBlock::Size; ++i)
+    for (int i = IrBlock::SymbolsOffset; i < IrBlock::Size; ++i)
         block.set(i, uchar(i * 37));
     return block.toByteArray();
 }
@@ -65,7 +65,7 @@ void report(const char *what, int scale, bool showTime, bool zoom = false)
     const QByteArray field = fullBlock();
     traces.drawWave(true, true, field);
     traces.drawWave(true, true, field);
-    std::printf("DrawWave %-28s scale %2d, show time %-3s: median %.3f ms (TraceEnd %d)\n", what,
+    std::printf("drawWave %-28s scale %2d, show time %-3s: median %.3f ms (m_ends %d)\n", what,
                 traces.waveScale(), showTime ? "on" : "off", medianMs(traces, field, zoom),
                 traces.traceEnd(0));
 }

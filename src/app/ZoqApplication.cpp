@@ -1,6 +1,6 @@
 #include "app/ZoqApplication.h"
 
-#include "app/ErrorHandler.h"
+#include "core/common/ErrorHandler.h"
 
 ZoqApplication::ZoqApplication(int &argc, char **argv)
     : QApplication(argc, argv)

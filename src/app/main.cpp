@@ -1,5 +1,5 @@
-#include "app/DialogPrompt.h"
-#include "app/TForm1.h"
+#include "gui/mainwindow/DialogPrompt.h"
+#include "gui/mainwindow/MainWindow.h"
 #include "app/ZoqApplication.h"
 
 int main(int argc, char *argv[])
@@ -7,9 +7,9 @@ int main(int argc, char *argv[])
     ZoqApplication app(argc, argv);
     DialogPrompt prompt;
     app.setPrompt(&prompt);
-    TForm1 form(prompt, QCoreApplication::applicationDirPath());
+    MainWindow form(prompt, QCoreApplication::applicationDirPath());
     prompt.setOwner(&form);
     form.show();
-    app.guard([&] { form.FormCreate(); });
+    app.guard([&] { form.start(); });
     return app.exec();
 }

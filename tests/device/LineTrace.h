@@ -1,6 +1,6 @@
 #pragma once
 
-#include "device/SerialLink.h"
+#include "core/device/SerialLink.h"
 
 #include <QMetaObject>
 #include <QStringList>

@@ -1,14 +1,14 @@
 #include "LineTrace.h"
 #include "RawPty.h"
-#include "app/AppTexts.h"
-#include "app/ZoqError.h"
-#include "device/EepromTransfer.h"
-#include "device/Frames.h"
-#include "device/LearnHost.h"
-#include "device/LearnRun.h"
-#include "device/SendExchange.h"
-#include "device/SerialLink.h"
-#include "device/SignalLayout.h"
+#include "core/common/AppTexts.h"
+#include "core/common/ZoqError.h"
+#include "core/device/EepromTransfer.h"
+#include "core/device/Frames.h"
+#include "core/device/LearnHost.h"
+#include "core/device/LearnRun.h"
+#include "core/device/SendExchange.h"
+#include "core/device/SerialLink.h"
+#include "core/device/SignalLayout.h"
 #include "modsim/LearnedCapture.h"
 #include "modsim/ModuleSimulator.h"
 #include "support/ScriptedPrompt.h"
@@ -33,14 +33,14 @@ public:
     TestLearnHost()
     {
         for (int row = 1; row <= RowCount; ++row) {
-            m_blocks.append(TIRDataBlock::filled(uchar(row)));
+            m_blocks.append(IrBlock::filled(uchar(row)));
             m_names.append("Key" + QByteArray::number(row));
         }
         m_clock.start();
     }
 
-    void detachAfterScroll() override { log(QStringLiteral("detach")); }
-    void attachAfterScroll() override { log(QStringLiteral("attach")); }
+    void detachRowChangeHook() override { log(QStringLiteral("detach")); }
+    void attachRowChangeHook() override { log(QStringLiteral("attach")); }
     QList<int> selectedRows() override { return m_selection.isEmpty() ? QList<int>{m_current} : m_selection; }
     void makeCurrent(int row) override
     {
@@ -53,7 +53,7 @@ public:
             throw ZoqError(QStringLiteral("The character '\u7535' cannot be stored in a key name in Latin-1."));
         return m_names[m_current - 1];
     }
-    void storeBlock(const TIRDataBlock &block) override
+    void storeBlock(const IrBlock &block) override
     {
         if (m_storeFails)
             throw ZoqError(QStringLiteral("The document is read-only."));
@@ -72,7 +72,7 @@ public:
     // Milliseconds since the start at which an event was logged.
     [[nodiscard]] qint64 timeOf(const QString &event) const { return m_times.value(m_events.indexOf(event), -1); }
 
-    QList<TIRDataBlock> m_blocks;
+    QList<IrBlock> m_blocks;
     QList<QByteArray> m_names;
     QList<int> m_selection;
     int m_current = 1;
@@ -236,7 +236,7 @@ void TestExchanges::startSimulator(const SimulatorSettings &settings)
     QVERIFY2(ownThread ? m_sim->startInThread(link) : m_sim->open(link), qPrintable(m_sim->errorString()));
     if (ownThread)
         standInForWire();
-    QCOMPARE(m_link->ComboBox2Change(QStringLiteral("COM1")), QStringLiteral("COM1"));
+    QCOMPARE(m_link->choosePort(QStringLiteral("COM1")), QStringLiteral("COM1"));
 }
 
 // A pseudo-terminal has no wire: bytes the link has drained are only in the
@@ -272,8 +272,8 @@ QByteArray TestExchanges::expectedCapture(quint8 irFormat) const
 
 void TestExchanges::verifyBackAtNormalRate() const
 {
-    QCOMPARE(m_link->iBaudrate(), SerialLink::NormalBaudrate);
-    QVERIFY(m_link->hComm() != nullptr);
+    QCOMPARE(m_link->baudRate(), SerialLink::NormalBaudrate);
+    QVERIFY(m_link->port() != nullptr);
     QCOMPARE(m_sim->baudRate(), SerialLink::NormalBaudrate);
     QVERIFY(!m_link->isBusy());
 }
@@ -301,7 +301,7 @@ void TestExchanges::learnOneRow()
     host.m_names[1] = "Power";
     m_learn = {0, 2, SignalLayout::FormatNormal};
     LearnRun run(*m_link, m_prompt, host);
-    run.IRLearnExecute(m_learn);
+    run.learnOrStop(m_learn);
 
     QVERIFY(!run.isLearning());
     QCOMPARE(host.m_events,
@@ -311,7 +311,7 @@ void TestExchanges::learnOneRow()
     QCOMPARE(host.m_blocks[1],
              SignalLayout::blockFromCapture(expectedCapture(SignalLayout::FormatNormal), 1, "Power"));
     QCOMPARE(host.m_blocks[1].nameBytes(), QByteArray("Power"));
-    QCOMPARE(host.m_blocks[0], TIRDataBlock::filled(1));
+    QCOMPARE(host.m_blocks[0], IrBlock::filled(1));
     QTRY_COMPARE(framesOf(FrameKind::Escape).size(), 1);
     const QList<ReceivedFrame> frames = m_sim->journal().frames;
     QCOMPARE(frames.size(), 2);
@@ -331,16 +331,16 @@ void TestExchanges::learnThreeRows()
     host.m_selection = {1, 3, 5};
     m_learn = {0, 1, SignalLayout::FormatRc5Rc6};
     LearnRun run(*m_link, m_prompt, host);
-    run.IRLearnExecute(m_learn);
+    run.learnOrStop(m_learn);
 
-    const TIRDataBlock learned = SignalLayout::blockFromCapture(expectedCapture(2), 2, QByteArray());
+    const IrBlock learned = SignalLayout::blockFromCapture(expectedCapture(2), 2, QByteArray());
     for (int row : {1, 3, 5}) {
         QVERIFY(host.m_blocks[row - 1].isRc5Rc6());
-        TIRDataBlock expected = learned;
+        IrBlock expected = learned;
         expected.setNameBytes("Key" + QByteArray::number(row));
         QCOMPARE(host.m_blocks[row - 1], expected);
     }
-    QCOMPARE(host.m_blocks[1], TIRDataBlock::filled(2));
+    QCOMPARE(host.m_blocks[1], IrBlock::filled(2));
     QCOMPARE(host.m_events.count(QStringLiteral("draw 1")), 3);
     // Each stored capture is followed by the pause before the next row.
     QVERIFY(host.timeOf(QStringLiteral("current 3")) - host.timeOf(QStringLiteral("store 1")) >= 1200);
@@ -363,14 +363,14 @@ void TestExchanges::stopDuringSecondOfThree()
     LearnRun run(*m_link, m_prompt, host);
     host.m_onCapturing = [&](int row) {
         if (row == 4)
-            QTimer::singleShot(200, [&] { run.IRLearnExecute(m_learn); });
+            QTimer::singleShot(200, [&] { run.learnOrStop(m_learn); });
     };
-    run.IRLearnExecute(m_learn);
+    run.learnOrStop(m_learn);
 
     QVERIFY(!run.isLearning());
     QVERIFY(host.m_blocks[1].isValid());
-    QCOMPARE(host.m_blocks[3], TIRDataBlock::filled(4));
-    QCOMPARE(host.m_blocks[5], TIRDataBlock::filled(6));
+    QCOMPARE(host.m_blocks[3], IrBlock::filled(4));
+    QCOMPARE(host.m_blocks[5], IrBlock::filled(6));
     QVERIFY(!host.m_events.contains(QStringLiteral("current 6")));
     QCOMPARE(host.m_events.last(), QStringLiteral("capturing 0"));
     QTRY_COMPARE(framesOf(FrameKind::Escape).size(), 1);
@@ -387,11 +387,11 @@ void TestExchanges::learnWithoutModule()
     TestLearnHost host;
     host.m_selection = {1, 2};
     LearnRun run(*m_link, m_prompt, host);
-    run.IRLearnExecute(m_learn);
+    run.learnOrStop(m_learn);
 
     QCOMPARE(notices(), QStringList{NoDevice});
     for (int row = 1; row <= RowCount; ++row)
-        QCOMPARE(host.m_blocks[row - 1], TIRDataBlock::filled(uchar(row)));
+        QCOMPARE(host.m_blocks[row - 1], IrBlock::filled(uchar(row)));
     QVERIFY(!host.m_events.contains(QStringLiteral("capturing 1")));
     QCOMPARE(host.m_events.last(), QStringLiteral("capturing 0"));
     QTRY_COMPARE(framesOf(FrameKind::Escape).size(), 1);
@@ -406,9 +406,9 @@ void TestExchanges::learnReadsWholeLongerCapture()
     startSimulator(settings);
     TestLearnHost host;
     LearnRun run(*m_link, m_prompt, host);
-    run.IRLearnExecute(m_learn);
+    run.learnOrStop(m_learn);
 
-    QCOMPARE(m_link->nBytesRead(), 335u);
+    QCOMPARE(m_link->bytesRead(), 335u);
     QCOMPARE(m_link->pollQueued(), 0);
     QCOMPARE(host.m_blocks[0], SignalLayout::blockFromCapture(expectedCapture(1), 1, "Key1"));
 }
@@ -419,7 +419,7 @@ void TestExchanges::learnRefusedWhileLineTaken()
     TestLearnHost host;
     LearnRun run(*m_link, m_prompt, host);
     QVERIFY(m_link->claim());
-    run.IRLearnExecute(m_learn);
+    run.learnOrStop(m_learn);
     m_link->release();
     QVERIFY(host.m_events.isEmpty());
     QVERIFY(!run.isLearning());
@@ -435,7 +435,7 @@ void TestExchanges::learnEndsCleanlyWhenStoringFails()
     TestLearnHost host;
     host.m_storeFails = true;
     LearnRun run(*m_link, m_prompt, host);
-    QVERIFY_THROWS_EXCEPTION(ZoqError, run.IRLearnExecute(m_learn));
+    QVERIFY_THROWS_EXCEPTION(ZoqError, run.learnOrStop(m_learn));
     QVERIFY(!run.isLearning());
     QVERIFY(!m_link->isBusy());
     QCOMPARE(host.m_events.last(), QStringLiteral("capturing 0"));
@@ -449,11 +449,11 @@ void TestExchanges::refusedNameStopsBeforeTheModuleIsAsked()
     TestLearnHost host;
     host.m_nameRefused = true;
     LearnRun run(*m_link, m_prompt, host);
-    QVERIFY_THROWS_EXCEPTION(ZoqError, run.IRLearnExecute(m_learn));
+    QVERIFY_THROWS_EXCEPTION(ZoqError, run.learnOrStop(m_learn));
     QVERIFY(!run.isLearning());
     QVERIFY(!m_link->isBusy());
     QVERIFY(!host.m_events.contains(QStringLiteral("capturing 1")));
-    QCOMPARE(host.m_blocks[0], TIRDataBlock::filled(1));
+    QCOMPARE(host.m_blocks[0], IrBlock::filled(1));
     QTRY_COMPARE(framesOf(FrameKind::Escape).size(), 1);
     QVERIFY(framesOf(FrameKind::Learn).isEmpty());
 }
@@ -480,12 +480,12 @@ void TestExchanges::sendReplies()
     settings.moduleId = 5;
     settings.faults.sendReply = reply;
     startSimulator(settings);
-    TIRDataBlock block = TIRDataBlock::fromField(randomBytes(512, 7));
+    IrBlock block = IrBlock::fromField(randomBytes(512, 7));
     block.set(0, 'r');
     block.set(128, 0);
     SendExchange send(*m_link, m_prompt);
 
-    QCOMPARE(send.IRSendRow(block.toByteArray(), 5, 0xA5), sent);
+    QCOMPARE(send.send(block.toByteArray(), 5, 0xA5), sent);
     QCOMPARE(notices(), told);
     QTRY_COMPARE(framesOf(FrameKind::Send).size(), 1);
     QCOMPARE(framesOf(FrameKind::Send).first().bytes, Frames::send(5, 0xA5));
@@ -503,12 +503,12 @@ void TestExchanges::sendReplies()
 void TestExchanges::sendAlternatesRc5Captures()
 {
     startSimulator({});
-    TIRDataBlock rc5 = TIRDataBlock::fromField(randomBytes(512, 11));
+    IrBlock rc5 = IrBlock::fromField(randomBytes(512, 11));
     rc5.set(0, 'r');
     rc5.set(128, 'r');
     SendExchange send(*m_link, m_prompt);
-    QVERIFY(send.IRSendRow(rc5.toByteArray(), 0, 0xFF));
-    QVERIFY(send.IRSendRow(rc5.toByteArray(), 0, 0xFF));
+    QVERIFY(send.send(rc5.toByteArray(), 0, 0xFF));
+    QVERIFY(send.send(rc5.toByteArray(), 0, 0xFF));
     QTRY_COMPARE(m_sim->journal().blocks.size(), 2);
     const QByteArray bytes = rc5.toByteArray();
     QCOMPARE(m_sim->journal().blocks[0].bytes, bytes.mid(128, 75) + bytes.mid(384, 128) + bytes.mid(256, 128));
@@ -519,8 +519,8 @@ void TestExchanges::sendOfInvalidBlockWritesNothing()
 {
     startSimulator({});
     SendExchange send(*m_link, m_prompt);
-    QVERIFY(!send.IRSendRow(QByteArray(512, '\0'), 0, 0xFF));
-    QVERIFY(!send.IRSendRow(QByteArray(), 0, 0xFF));
+    QVERIFY(!send.send(QByteArray(512, '\0'), 0, 0xFF));
+    QVERIFY(!send.send(QByteArray(), 0, 0xFF));
     QVERIFY(!send.alternation());
     QTest::qWait(100);
     QVERIFY(m_sim->journal().frames.isEmpty());
@@ -530,14 +530,14 @@ void TestExchanges::sendOfInvalidBlockWritesNothing()
 void TestExchanges::stopAfterSend()
 {
     startSimulator({});
-    TIRDataBlock block;
+    IrBlock block;
     block.set(0, 'r');
     SendExchange send(*m_link, m_prompt);
-    QVERIFY(send.IRSendRow(block.toByteArray(), 0, 1));
+    QVERIFY(send.send(block.toByteArray(), 0, 1));
     SerialLink::pause(SendExchange::ReplyDelayMs);
-    send.IRStopExecute(0);
+    send.stop(0);
     char reply[SendExchange::StopReplySize];
-    QVERIFY(m_link->ReadComm(reply, SendExchange::StopReplySize, SendExchange::StopReplySeconds));
+    QVERIFY(m_link->read(reply, SendExchange::StopReplySize, SendExchange::StopReplySeconds));
     QCOMPARE(framesOf(FrameKind::Stop).first().bytes, Frames::stop(0));
     QTRY_VERIFY(!m_sim->journal().transmitting);
 }
@@ -554,12 +554,12 @@ void TestExchanges::downloadAllSlots()
         // Slot 3 has an empty field, slot 4 a long one.
         const int size = slot == 3 ? 0 : slot == 4 ? 600 : 512;
         probe.fields.append(randomBytes(size, quint32(slot)));
-        image += TIRDataBlock::fromField(probe.fields.last(), 0xFF).toByteArray();
+        image += IrBlock::fromField(probe.fields.last(), 0xFF).toByteArray();
     }
     QCOMPARE(image.mid(3 * 512, 512), QByteArray(512, '\xff'));
     m_prompt.queueAnswer(Prompt::Answer::Yes);
 
-    QCOMPARE(EepromTransfer::DownloadExecute(*m_link, m_prompt, 0, probe.callbacks()),
+    QCOMPARE(EepromTransfer::download(*m_link, m_prompt, 0, probe.callbacks()),
              EepromTransfer::Outcome::Completed);
     const ScriptedPrompt::Asked question = m_prompt.asked().first();
     QCOMPARE(question.kind, QStringLiteral("yesno"));
@@ -587,7 +587,7 @@ void TestExchanges::uploadAllSlots()
     TransferProbe probe;
     m_prompt.queueAnswer(Prompt::Answer::Yes);
 
-    QCOMPARE(EepromTransfer::UploadExecute(*m_link, m_prompt, 0, probe.callbacks()),
+    QCOMPARE(EepromTransfer::upload(*m_link, m_prompt, 0, probe.callbacks()),
              EepromTransfer::Outcome::Completed);
     QCOMPARE(m_prompt.asked().first().text,
              QStringLiteral("Upload will replace data in current zoq file by data in EEPROM.\nAre you really do it?"));
@@ -599,7 +599,7 @@ void TestExchanges::uploadAllSlots()
         expected[255] = '\0';
         QCOMPARE(probe.stored.value(slot), expected);
     }
-    QCOMPARE(TIRDataBlock::fromField(probe.stored.value(2)).nameBytes(), QByteArray(15, 'N'));
+    QCOMPARE(IrBlock::fromField(probe.stored.value(2)).nameBytes(), QByteArray(15, 'N'));
     verifyBackAtNormalRate();
 }
 
@@ -615,7 +615,7 @@ void TestExchanges::downloadCancelledDuringSlot10()
     };
     m_prompt.queueAnswer(Prompt::Answer::Yes);
 
-    QCOMPARE(EepromTransfer::DownloadExecute(*m_link, m_prompt, 0, probe.callbacks()),
+    QCOMPARE(EepromTransfer::download(*m_link, m_prompt, 0, probe.callbacks()),
              EepromTransfer::Outcome::Cancelled);
     QCOMPARE(notices(), QStringList{QStringLiteral("Download terminated!")});
     QCOMPARE(probe.position, 10);
@@ -637,7 +637,7 @@ void TestExchanges::downloadModuleSilentAfterHalfSlot()
     probe.fields = QList<QByteArray>(EepromTransfer::SlotCount, QByteArray(512, 'd'));
     m_prompt.queueAnswer(Prompt::Answer::Yes);
 
-    QCOMPARE(EepromTransfer::DownloadExecute(*m_link, m_prompt, 0, probe.callbacks()),
+    QCOMPARE(EepromTransfer::download(*m_link, m_prompt, 0, probe.callbacks()),
              EepromTransfer::Outcome::NoDevice);
     QCOMPARE(notices(), QStringList{QStringLiteral("No found IR device.Download failed!")});
     QCOMPARE(probe.position, 4);
@@ -658,7 +658,7 @@ void TestExchanges::uploadTimesOutAtSlot100()
     TransferProbe probe;
     m_prompt.queueAnswer(Prompt::Answer::Yes);
 
-    QCOMPARE(EepromTransfer::UploadExecute(*m_link, m_prompt, 0, probe.callbacks()),
+    QCOMPARE(EepromTransfer::upload(*m_link, m_prompt, 0, probe.callbacks()),
              EepromTransfer::Outcome::TimedOut);
     QCOMPARE(notices(), QStringList{QStringLiteral("Time out,Upload failed!")});
     QCOMPARE(probe.stored.size(), 100);
@@ -670,19 +670,19 @@ void TestExchanges::uploadTimesOutAtSlot100()
 void TestExchanges::uploadWithoutModule()
 {
     RawPty silent;
-    QVERIFY(m_link->OpenComm(silent.slavePath()));
-    m_link->setSCommName(silent.slavePath());
+    QVERIFY(m_link->open(silent.slavePath()));
+    m_link->setPortName(silent.slavePath());
     TransferProbe probe;
     m_prompt.queueAnswer(Prompt::Answer::Yes);
 
-    QCOMPARE(EepromTransfer::UploadExecute(*m_link, m_prompt, 3, probe.callbacks()),
+    QCOMPARE(EepromTransfer::upload(*m_link, m_prompt, 3, probe.callbacks()),
              EepromTransfer::Outcome::NoDevice);
     QCOMPARE(notices(), QStringList{QStringLiteral("No found IR device,Upload failed!")});
     QVERIFY(probe.events.isEmpty());
     QVERIFY(probe.stored.isEmpty());
     QCOMPARE(silent.readAll(), Frames::uploadAll(3));
     QCOMPARE(silent.baudrate(), 9600);
-    QCOMPARE(m_link->iBaudrate(), SerialLink::NormalBaudrate);
+    QCOMPARE(m_link->baudRate(), SerialLink::NormalBaudrate);
 }
 
 void TestExchanges::noToQuestionSendsNothing_data()
@@ -698,7 +698,7 @@ void TestExchanges::noToQuestionSendsNothing()
     startSimulator({});
     TransferProbe probe;
     m_prompt.queueAnswer(Prompt::Answer::No);
-    const auto execute = download ? &EepromTransfer::DownloadExecute : &EepromTransfer::UploadExecute;
+    const auto execute = download ? &EepromTransfer::download : &EepromTransfer::upload;
     QCOMPARE(execute(*m_link, m_prompt, 0, probe.callbacks()), EepromTransfer::Outcome::Declined);
     QCOMPARE(m_prompt.asked().size(), 1);
     QVERIFY(probe.events.isEmpty());
@@ -721,15 +721,15 @@ void TestExchanges::noSecondExchangeDuringTransfer()
         if (slot != 3)
             return;
         TransferProbe other;
-        inner.append(EepromTransfer::DownloadExecute(*m_link, m_prompt, 0, other.callbacks()));
-        inner.append(EepromTransfer::UploadExecute(*m_link, m_prompt, 0, other.callbacks()));
-        learn.IRLearnExecute(m_learn);
-        sentInside = send.IRSendRow(QByteArray(512, 'r'), 0, 1);
-        send.IRStopExecute(0);
+        inner.append(EepromTransfer::download(*m_link, m_prompt, 0, other.callbacks()));
+        inner.append(EepromTransfer::upload(*m_link, m_prompt, 0, other.callbacks()));
+        learn.learnOrStop(m_learn);
+        sentInside = send.send(QByteArray(512, 'r'), 0, 1);
+        send.stop(0);
     };
     m_prompt.queueAnswer(Prompt::Answer::Yes);
 
-    QCOMPARE(EepromTransfer::DownloadExecute(*m_link, m_prompt, 0, probe.callbacks()),
+    QCOMPARE(EepromTransfer::download(*m_link, m_prompt, 0, probe.callbacks()),
              EepromTransfer::Outcome::Completed);
     QCOMPARE(inner, (QList<EepromTransfer::Outcome>{EepromTransfer::Outcome::Refused,
                                                     EepromTransfer::Outcome::Refused}));
@@ -751,7 +751,7 @@ void TestExchanges::transferEndsCleanlyWhenStoringFails()
             throw ZoqError(QStringLiteral("The document is read-only."));
     };
     m_prompt.queueAnswer(Prompt::Answer::Yes);
-    QVERIFY_THROWS_EXCEPTION(ZoqError, EepromTransfer::UploadExecute(*m_link, m_prompt, 0, probe.callbacks()));
+    QVERIFY_THROWS_EXCEPTION(ZoqError, EepromTransfer::upload(*m_link, m_prompt, 0, probe.callbacks()));
     QCOMPARE(probe.events, (QStringList{QStringLiteral("begin Uploading..."), QStringLiteral("end")}));
     QVERIFY(notices().isEmpty());
     verifyBackAtNormalRate();
@@ -784,7 +784,7 @@ void TestExchanges::bytesLeaveBeforeRateChanges()
     m_prompt.queueAnswer(Prompt::Answer::Yes);
     const LineTrace trace(*m_link);
 
-    const auto execute = download ? &EepromTransfer::DownloadExecute : &EepromTransfer::UploadExecute;
+    const auto execute = download ? &EepromTransfer::download : &EepromTransfer::upload;
     const EepromTransfer::Outcome outcome = execute(*m_link, m_prompt, 0, probe.callbacks());
 
     const QStringList &steps = trace.steps();

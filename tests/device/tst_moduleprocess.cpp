@@ -1,8 +1,8 @@
-#include "device/EepromTransfer.h"
-#include "device/LearnHost.h"
-#include "device/LearnRun.h"
-#include "device/SendExchange.h"
-#include "device/SerialLink.h"
+#include "core/device/EepromTransfer.h"
+#include "core/device/LearnHost.h"
+#include "core/device/LearnRun.h"
+#include "core/device/SendExchange.h"
+#include "core/device/SerialLink.h"
 #include "support/ScriptedPrompt.h"
 
 #include <QFile>
@@ -19,17 +19,17 @@ namespace {
 class OneRowHost final : public LearnHost
 {
 public:
-    void detachAfterScroll() override {}
-    void attachAfterScroll() override {}
+    void detachRowChangeHook() override {}
+    void attachRowChangeHook() override {}
     QList<int> selectedRows() override { return {1}; }
     void makeCurrent(int) override {}
     QByteArray currentNameBytes() override { return "Mute"; }
-    void storeBlock(const TIRDataBlock &block) override { m_block = block; }
+    void storeBlock(const IrBlock &block) override { m_block = block; }
     void drawWave(bool) override {}
     void scrollWaveToStart() override {}
     void setCapturing(bool) override {}
 
-    TIRDataBlock m_block;
+    IrBlock m_block;
 };
 
 } // namespace
@@ -63,7 +63,7 @@ void TestModuleProcess::initTestCase()
     QTRY_VERIFY(QFileInfo(link).isSymLink());
     m_link = std::make_unique<SerialLink>(m_prompt);
     m_link->setPortDirectory(m_dir.path());
-    QCOMPARE(m_link->ComboBox2Change(QStringLiteral("COM1")), QStringLiteral("COM1"));
+    QCOMPARE(m_link->choosePort(QStringLiteral("COM1")), QStringLiteral("COM1"));
 }
 
 void TestModuleProcess::cleanupTestCase()
@@ -78,16 +78,16 @@ void TestModuleProcess::learnAndSend()
 {
     OneRowHost host;
     LearnRun learn(*m_link, m_prompt, host);
-    learn.IRLearnExecute({2, 1, 1});
+    learn.learnOrStop({2, 1, 1});
     QVERIFY(host.m_block.isValid());
     QCOMPARE(host.m_block.nameBytes(), QByteArray("Mute"));
 
     SendExchange send(*m_link, m_prompt);
-    QVERIFY(send.IRSendRow(host.m_block.toByteArray(), 2, 0x81));
+    QVERIFY(send.send(host.m_block.toByteArray(), 2, 0x81));
     SerialLink::pause(SendExchange::ReplyDelayMs);
-    send.IRStopExecute(2);
+    send.stop(2);
     char reply[SendExchange::StopReplySize];
-    QVERIFY(m_link->ReadComm(reply, SendExchange::StopReplySize, SendExchange::StopReplySeconds));
+    QVERIFY(m_link->read(reply, SendExchange::StopReplySize, SendExchange::StopReplySeconds));
     QVERIFY(m_prompt.asked().isEmpty());
 }
 
@@ -117,14 +117,14 @@ void TestModuleProcess::downloadThenUpload()
     m_prompt.queueAnswer(Prompt::Answer::Yes);
     m_prompt.queueAnswer(Prompt::Answer::Yes);
 
-    QCOMPARE(EepromTransfer::DownloadExecute(*m_link, m_prompt, 2, callbacks), EepromTransfer::Outcome::Completed);
+    QCOMPARE(EepromTransfer::download(*m_link, m_prompt, 2, callbacks), EepromTransfer::Outcome::Completed);
     QFile eeprom(m_dir.filePath(QStringLiteral("eeprom.bin")));
     QVERIFY(eeprom.open(QIODevice::ReadOnly));
     QTRY_VERIFY(eeprom.seek(0) && eeprom.readAll() == image);
-    QCOMPARE(EepromTransfer::UploadExecute(*m_link, m_prompt, 2, callbacks), EepromTransfer::Outcome::Completed);
+    QCOMPARE(EepromTransfer::upload(*m_link, m_prompt, 2, callbacks), EepromTransfer::Outcome::Completed);
     QCOMPARE(uploaded.values(), blocks);
     QCOMPARE(m_prompt.texts().filter(QStringLiteral("completed.")).size(), 2);
-    QCOMPARE(m_link->hComm()->baudRate(), SerialLink::NormalBaudrate);
+    QCOMPARE(m_link->port()->baudRate(), SerialLink::NormalBaudrate);
 }
 
 QTEST_GUILESS_MAIN(TestModuleProcess)

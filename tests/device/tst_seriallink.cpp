@@ -1,8 +1,8 @@
 #include "LineTrace.h"
 #include "RawPty.h"
 #include "support/ScriptedPrompt.h"
-#include "device/Frames.h"
-#include "device/SerialLink.h"
+#include "core/device/Frames.h"
+#include "core/device/SerialLink.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -78,18 +78,18 @@ void TestSerialLink::cleanup()
 void TestSerialLink::openOnPty()
 {
     QFile::link(m_pty->slavePath(), m_dir.filePath(QStringLiteral("COM1")));
-    QCOMPARE(m_link->ComboBox2Change(QStringLiteral("COM1")), QStringLiteral("COM1"));
-    QVERIFY(m_link->hComm() != nullptr);
+    QCOMPARE(m_link->choosePort(QStringLiteral("COM1")), QStringLiteral("COM1"));
+    QVERIFY(m_link->port() != nullptr);
 }
 
 void TestSerialLink::ptyOpensAsPort()
 {
-    QVERIFY(m_link->hComm() == nullptr);
-    QVERIFY(m_link->OpenComm(m_pty->slavePath()));
-    QVERIFY(m_link->hComm() != nullptr);
+    QVERIFY(m_link->port() == nullptr);
+    QVERIFY(m_link->open(m_pty->slavePath()));
+    QVERIFY(m_link->port() != nullptr);
     QCOMPARE(m_pty->baudrate(), 9600);
     QVERIFY(m_pty->is8N1());
-    QCOMPARE(m_link->hComm()->flowControl(), QSerialPort::NoFlowControl);
+    QCOMPARE(m_link->port()->flowControl(), QSerialPort::NoFlowControl);
     QVERIFY(m_prompt.asked().isEmpty());
 }
 
@@ -124,18 +124,18 @@ void TestSerialLink::comNameResolution()
 void TestSerialLink::comLinkInDirectoryOpens()
 {
     openOnPty();
-    QCOMPARE(m_link->sCommName(), QStringLiteral("COM1"));
+    QCOMPARE(m_link->portName(), QStringLiteral("COM1"));
     const QByteArray frame = Frames::esc();
-    QVERIFY(m_link->WriteComm(frame));
+    QVERIFY(m_link->write(frame));
     QCOMPARE(m_pty->readAll(), frame);
 }
 
 void TestSerialLink::unopenablePortTellsUser()
 {
     QVERIFY(QFile::link(QStringLiteral("/nonexistent/tty"), m_dir.filePath(QStringLiteral("COM7"))));
-    QCOMPARE(m_link->ComboBox2Change(QStringLiteral("COM7")), QStringLiteral("No port"));
-    QCOMPARE(m_link->sCommName(), QStringLiteral("COM7"));
-    QVERIFY(m_link->hComm() == nullptr);
+    QCOMPARE(m_link->choosePort(QStringLiteral("COM7")), QStringLiteral("No port"));
+    QCOMPARE(m_link->portName(), QStringLiteral("COM7"));
+    QVERIFY(m_link->port() == nullptr);
     QCOMPARE(m_prompt.asked().size(), 1);
     QCOMPARE(m_prompt.asked().first().title, QStringLiteral("Open Error"));
     QCOMPARE(m_prompt.asked().first().text, QStringLiteral("Error opening serial port!"));
@@ -143,33 +143,33 @@ void TestSerialLink::unopenablePortTellsUser()
 
 void TestSerialLink::badSettingsTellUser()
 {
-    m_link->setIBaudrate(0);
-    QVERIFY(!m_link->OpenComm(m_pty->slavePath()));
-    QVERIFY(m_link->hComm() == nullptr);
+    m_link->setBaudRate(0);
+    QVERIFY(!m_link->open(m_pty->slavePath()));
+    QVERIFY(m_link->port() == nullptr);
     QCOMPARE(m_prompt.asked().size(), 1);
     QCOMPARE(m_prompt.asked().first().title, QStringLiteral("Set Error"));
     QCOMPARE(m_prompt.asked().first().text, QStringLiteral("Error setting serial port!"));
     // The port was released: it opens again with good settings.
-    m_link->setIBaudrate(SerialLink::NormalBaudrate);
-    QVERIFY(m_link->OpenComm(m_pty->slavePath()));
+    m_link->setBaudRate(SerialLink::NormalBaudrate);
+    QVERIFY(m_link->open(m_pty->slavePath()));
 }
 
 void TestSerialLink::portIsExclusive()
 {
-    QVERIFY(m_link->OpenComm(m_pty->slavePath()));
+    QVERIFY(m_link->open(m_pty->slavePath()));
     SerialLink other(m_prompt);
-    QVERIFY(!other.OpenComm(m_pty->slavePath()));
+    QVERIFY(!other.open(m_pty->slavePath()));
     QCOMPARE(m_prompt.texts(), QStringList{QStringLiteral("Error opening serial port!")});
 }
 
 void TestSerialLink::closeAndReopen()
 {
     openOnPty();
-    QCOMPARE(m_link->ComboBox2Change(QStringLiteral("Close")), QStringLiteral("No port"));
-    QVERIFY(m_link->hComm() == nullptr);
-    QCOMPARE(m_link->sCommName(), QStringLiteral("NoPort"));
-    QCOMPARE(m_link->ComboBox2Change(QStringLiteral("COM1")), QStringLiteral("COM1"));
-    QVERIFY(m_link->WriteComm(QByteArrayLiteral("x")));
+    QCOMPARE(m_link->choosePort(QStringLiteral("Close")), QStringLiteral("No port"));
+    QVERIFY(m_link->port() == nullptr);
+    QCOMPARE(m_link->portName(), QStringLiteral("NoPort"));
+    QCOMPARE(m_link->choosePort(QStringLiteral("COM1")), QStringLiteral("COM1"));
+    QVERIFY(m_link->write(QByteArrayLiteral("x")));
     QCOMPARE(m_pty->readAll(), QByteArrayLiteral("x"));
     QVERIFY(m_prompt.asked().isEmpty());
 }
@@ -179,27 +179,27 @@ void TestSerialLink::vanishedDeviceIsClosed()
     openOnPty();
     m_pty.reset(); // the far end goes away, as an unplugged adapter does
     char byte = 0;
-    QVERIFY(!m_link->ReadComm(&byte, 1, 0));
+    QVERIFY(!m_link->read(&byte, 1, 0));
     SerialLink::pause(100);
-    QVERIFY(m_link->hComm() == nullptr);
+    QVERIFY(m_link->port() == nullptr);
 }
 
 void TestSerialLink::closeWithoutPortChangesNothing()
 {
-    m_link->setSCommName(QStringLiteral("COM4"));
-    QCOMPARE(m_link->ComboBox2Change(QStringLiteral("Close")), std::nullopt);
-    QCOMPARE(m_link->sCommName(), QStringLiteral("COM4"));
+    m_link->setPortName(QStringLiteral("COM4"));
+    QCOMPARE(m_link->choosePort(QStringLiteral("Close")), std::nullopt);
+    QCOMPARE(m_link->portName(), QStringLiteral("COM4"));
     QVERIFY(m_prompt.asked().isEmpty());
 }
 
 void TestSerialLink::transferRateAppliesOnReopen()
 {
     openOnPty();
-    m_link->setIBaudrate(SerialLink::TransferBaudrate);
+    m_link->setBaudRate(SerialLink::TransferBaudrate);
     QCOMPARE(m_pty->baudrate(), 9600);
-    QVERIFY(m_link->OpenComm(m_link->sCommName()));
+    QVERIFY(m_link->open(m_link->portName()));
     QCOMPARE(m_pty->baudrate(), 115200);
-    QCOMPARE(m_link->hComm()->baudRate(), 115200);
+    QCOMPARE(m_link->port()->baudRate(), 115200);
 }
 
 void TestSerialLink::readLeavesExtraBytesQueued()
@@ -207,11 +207,11 @@ void TestSerialLink::readLeavesExtraBytesQueued()
     openOnPty();
     m_pty->write(QByteArrayLiteral("abc"));
     char first = 0;
-    QVERIFY(m_link->ReadComm(&first, 1, 1));
+    QVERIFY(m_link->read(&first, 1, 1));
     QCOMPARE(first, 'a');
-    QCOMPARE(m_link->nBytesRead(), 1u);
+    QCOMPARE(m_link->bytesRead(), 1u);
     char rest[2] = {};
-    QVERIFY(m_link->ReadComm(rest, 2, 1));
+    QVERIFY(m_link->read(rest, 2, 1));
     QCOMPARE(QByteArray(rest, 2), QByteArrayLiteral("bc"));
     QCOMPARE(m_link->pollQueued(), 0);
 }
@@ -221,7 +221,7 @@ void TestSerialLink::readWakesWhenBytesArrive()
     openOnPty();
     QTimer::singleShot(300, [this] { m_pty->write(QByteArrayLiteral("late")); });
     char buffer[4] = {};
-    QVERIFY(m_link->ReadComm(buffer, 4, 3));
+    QVERIFY(m_link->read(buffer, 4, 3));
     QCOMPARE(QByteArray(buffer, 4), QByteArrayLiteral("late"));
 }
 
@@ -232,13 +232,13 @@ void TestSerialLink::readFailsAfterLimitWithPartialCount()
     QByteArray buffer(512, '\0');
     QElapsedTimer clock;
     clock.start();
-    QVERIFY(!m_link->ReadComm(buffer.data(), 512, 1));
+    QVERIFY(!m_link->read(buffer.data(), 512, 1));
     QVERIFY(clock.elapsed() > 1000);
     QCOMPARE(buffer, QByteArray(512, '\0'));
-    QCOMPARE(m_link->cs().cbInQue, 511u);
+    QCOMPARE(m_link->cs().queued, 511u);
     // Nothing was taken from the queue.
     m_pty->write(QByteArrayLiteral("y"));
-    QVERIFY(m_link->ReadComm(buffer.data(), 512, 1));
+    QVERIFY(m_link->read(buffer.data(), 512, 1));
     QCOMPARE(buffer, QByteArray(511, 'x') + 'y');
 }
 
@@ -247,9 +247,9 @@ void TestSerialLink::readFailsWithoutPort()
     char byte = 0;
     QElapsedTimer clock;
     clock.start();
-    QVERIFY(!m_link->ReadComm(&byte, 1, 1));
+    QVERIFY(!m_link->read(&byte, 1, 1));
     QVERIFY(clock.elapsed() > 1000);
-    QCOMPARE(m_link->cs().cbInQue, 0u);
+    QCOMPARE(m_link->cs().queued, 0u);
     QVERIFY(m_prompt.asked().isEmpty());
 }
 
@@ -266,7 +266,7 @@ void TestSerialLink::purgeDropsDriverBytes()
     QCOMPARE(m_link->pollQueued(), 0);
     m_pty->write(QByteArrayLiteral("new"));
     char buffer[3] = {};
-    QVERIFY(m_link->ReadComm(buffer, 3, 1));
+    QVERIFY(m_link->read(buffer, 3, 1));
     QCOMPARE(QByteArray(buffer, 3), QByteArrayLiteral("new"));
 }
 
@@ -292,9 +292,9 @@ void TestSerialLink::framesGoOutByteExact()
     QFETCH(QByteArray, frame);
     QFETCH(QByteArray, bytes);
     QCOMPARE(frame.toHex(), bytes.toHex());
-    QVERIFY(m_link->OpenComm(m_pty->slavePath()));
-    QVERIFY(m_link->WriteComm(frame));
-    QCOMPARE(m_link->lrc(), quint32(bytes.size()));
+    QVERIFY(m_link->open(m_pty->slavePath()));
+    QVERIFY(m_link->write(frame));
+    QCOMPARE(m_link->bytesWritten(), quint32(bytes.size()));
     QCOMPARE(m_pty->readAll().toHex(), bytes.toHex());
 }
 
@@ -302,8 +302,8 @@ void TestSerialLink::writeReopensOnceAfterFailure()
 {
     openOnPty();
     m_link->closePort();
-    QVERIFY(m_link->WriteComm(QByteArrayLiteral("again")));
-    QVERIFY(m_link->hComm() != nullptr);
+    QVERIFY(m_link->write(QByteArrayLiteral("again")));
+    QVERIFY(m_link->port() != nullptr);
     QCOMPARE(m_pty->readAll(), QByteArrayLiteral("again"));
     QVERIFY(m_prompt.asked().isEmpty());
 }
@@ -311,8 +311,8 @@ void TestSerialLink::writeReopensOnceAfterFailure()
 void TestSerialLink::writeAfterCloseTellsUser()
 {
     openOnPty();
-    QVERIFY(m_link->ComboBox2Change(QStringLiteral("Close")).has_value());
-    QVERIFY(!m_link->WriteComm(Frames::esc()));
+    QVERIFY(m_link->choosePort(QStringLiteral("Close")).has_value());
+    QVERIFY(!m_link->write(Frames::esc()));
     QCOMPARE(m_prompt.texts(), QStringList{QStringLiteral("Error opening serial port!")});
     QCOMPARE(m_pty->readAll(200), QByteArray());
 }
@@ -324,7 +324,7 @@ void TestSerialLink::directByteWriteDoesNotRetry()
     QCOMPARE(m_pty->readAll(), QByteArrayLiteral("U"));
     m_link->closePort();
     QVERIFY(!m_link->writeByte(Frames::Cancel));
-    QVERIFY(m_link->hComm() == nullptr);
+    QVERIFY(m_link->port() == nullptr);
     QVERIFY(m_prompt.asked().isEmpty());
 }
 
@@ -340,7 +340,7 @@ void TestSerialLink::waitsEndOnceApplicationQuits()
         QElapsedTimer clock;
         clock.start();
         char byte = 0;
-        read = m_link->ReadComm(&byte, 1, 60);
+        read = m_link->read(&byte, 1, 60);
         // The capture wait, which has no deadline, ends too.
         waited = m_link->waitForInput(-1);
         elapsed = clock.elapsed();
@@ -383,7 +383,7 @@ void TestSerialLink::closeLetsWrittenBytesLeaveFirst()
     clock.start();
     m_link->closePort();
     const qint64 took = clock.elapsed();
-    QVERIFY(m_link->hComm() == nullptr);
+    QVERIFY(m_link->port() == nullptr);
     QCOMPARE(trace.steps().mid(trace.steps().size() - 3), lastSteps);
     QVERIFY(took >= (releaseAfterMs >= 0 ? releaseAfterMs : 1000));
     QVERIFY(took < 2500);

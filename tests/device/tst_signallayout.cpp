@@ -1,4 +1,4 @@
-#include "device/SignalLayout.h"
+#include "core/device/SignalLayout.h"
 
 #include <QTest>
 
@@ -28,7 +28,7 @@ static QByteArray patterned(int size)
     return bytes;
 }
 
-static QByteArray slice(const TIRDataBlock &block, int from, int length)
+static QByteArray slice(const IrBlock &block, int from, int length)
 {
     return block.toByteArray().mid(from, length);
 }
@@ -42,7 +42,7 @@ void TestSignalLayout::captureSizes()
 void TestSignalLayout::normalCapture()
 {
     const QByteArray capture = patterned(331);
-    const TIRDataBlock block = SignalLayout::blockFromCapture(capture, SignalLayout::FormatNormal, QByteArray());
+    const IrBlock block = SignalLayout::blockFromCapture(capture, SignalLayout::FormatNormal, QByteArray());
     QCOMPARE(slice(block, 0, 75), capture.mid(0, 75));
     QCOMPARE(slice(block, 75, 165), QByteArray(165, '\0'));
     QCOMPARE(slice(block, 240, 16), QByteArray(16, '\0'));
@@ -52,7 +52,7 @@ void TestSignalLayout::normalCapture()
 void TestSignalLayout::rc5Capture()
 {
     const QByteArray capture = patterned(662);
-    const TIRDataBlock block = SignalLayout::blockFromCapture(capture, SignalLayout::FormatRc5Rc6, QByteArray());
+    const IrBlock block = SignalLayout::blockFromCapture(capture, SignalLayout::FormatRc5Rc6, QByteArray());
     QCOMPARE(slice(block, 0, 75), capture.mid(0, 75));
     QCOMPARE(slice(block, 75, 53), QByteArray(53, '\0'));
     QCOMPARE(slice(block, 128, 75), capture.mid(331, 75));
@@ -84,7 +84,7 @@ void TestSignalLayout::name()
 {
     QFETCH(QByteArray, name);
     QFETCH(QByteArray, field);
-    const TIRDataBlock block = SignalLayout::blockFromCapture(patterned(331), SignalLayout::FormatNormal, name);
+    const IrBlock block = SignalLayout::blockFromCapture(patterned(331), SignalLayout::FormatNormal, name);
     QCOMPARE(slice(block, 240, 16), field);
     QCOMPARE(block.nameBytes(), name.left(15));
 }
@@ -107,7 +107,7 @@ void TestSignalLayout::transmission()
     QFETCH(bool, rc5);
     QFETCH(bool, alternation);
     QFETCH(QList<int>, ranges);
-    TIRDataBlock block = TIRDataBlock::fromField(patterned(512));
+    IrBlock block = IrBlock::fromField(patterned(512));
     block.set(0, 'r');
     block.set(128, rc5 ? 'r' : 0);
     const QList<QByteArray> writes = SignalLayout::transmissionWrites(block, alternation);

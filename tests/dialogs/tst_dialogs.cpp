@@ -1,7 +1,7 @@
-#include "dialogs/TfmAbout.h"
-#include "dialogs/TfmFuncEdit.h"
-#include "dialogs/TfmGoTo.h"
-#include "dialogs/TfmRemark.h"
+#include "gui/dialogs/AboutDialog.h"
+#include "gui/dialogs/FunctionNameDialog.h"
+#include "gui/dialogs/GoToDialog.h"
+#include "gui/dialogs/RemarkDialog.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -22,8 +22,8 @@ enum class Kind { FuncEdit, Remark };
 std::unique_ptr<TextEntryDialog> makeEntry(Kind kind)
 {
     if (kind == Kind::FuncEdit)
-        return std::make_unique<TfmFuncEdit>();
-    return std::make_unique<TfmRemark>();
+        return std::make_unique<FunctionNameDialog>();
+    return std::make_unique<RemarkDialog>();
 }
 
 // Runs action once the modal loop of dialog has started. A dialog that the
@@ -233,7 +233,7 @@ void TestDialogs::entryOpensWithTextSelectedAndFocused()
 
 void TestDialogs::goToFrame()
 {
-    TfmGoTo dialog;
+    GoToDialog dialog;
     QCOMPARE(dialog.goButton()->text(), QStringLiteral("Go"));
     QCOMPARE(dialog.cancelButton()->text(), QStringLiteral("Cancel"));
     QCOMPARE(dialog.idButton()->text(), QStringLiteral("ID"));
@@ -243,15 +243,15 @@ void TestDialogs::goToFrame()
 
 void TestDialogs::goToStartsEmptyWithIdChosen()
 {
-    TfmGoTo dialog;
+    GoToDialog dialog;
     QVERIFY(dialog.text().isEmpty());
-    QCOMPARE(dialog.choice(), TfmGoTo::Choice::Id);
+    QCOMPARE(dialog.choice(), GoToDialog::Choice::Id);
     QVERIFY(dialog.idButton()->isChecked());
 }
 
 void TestDialogs::goToLimit()
 {
-    TfmGoTo dialog;
+    GoToDialog dialog;
     dialog.show();
     QTest::keyClicks(dialog.box(), QString(20, u'9'));
     QCOMPARE(dialog.text(), QString(15, u'9'));
@@ -275,7 +275,7 @@ void TestDialogs::goToKeysAndButtons()
     QFETCH(int, key);
     QFETCH(bool, viaButton);
     QFETCH(bool, accepted);
-    TfmGoTo dialog;
+    GoToDialog dialog;
     whenShown(dialog, [&] {
         QTest::keyClicks(dialog.focusWidget(), QStringLiteral("12"));
         if (!viaButton)
@@ -289,7 +289,7 @@ void TestDialogs::goToKeysAndButtons()
 
 void TestDialogs::goToKeepsTextAndChoice()
 {
-    TfmGoTo dialog;
+    GoToDialog dialog;
     whenShown(dialog, [&] {
         QTest::keyClicks(dialog.focusWidget(), QStringLiteral("power"));
         QTest::mouseClick(dialog.functionButton(), Qt::LeftButton);
@@ -305,18 +305,18 @@ void TestDialogs::goToKeepsTextAndChoice()
     });
     QVERIFY(dialog.execGoTo());
     QCOMPARE(dialog.text(), QStringLiteral("power"));
-    QCOMPARE(dialog.choice(), TfmGoTo::Choice::Function);
+    QCOMPARE(dialog.choice(), GoToDialog::Choice::Function);
 }
 
 void TestDialogs::aboutPicture()
 {
-    TfmAbout dialog;
+    AboutDialog dialog;
     QVERIFY(dialog.findChildren<QPushButton *>().isEmpty());
     verifyFrame(dialog, QStringLiteral("About"));
-    QCOMPARE(dialog.size(), QSize(TfmAbout::PictureWidth, TfmAbout::PictureHeight));
+    QCOMPARE(dialog.size(), QSize(AboutDialog::PictureWidth, AboutDialog::PictureHeight));
     QCOMPARE(dialog.pictureLabel()->pixmap().size(), QSize(169, 89));
 
-    const QImage picture = TfmAbout::drawPicture();
+    const QImage picture = AboutDialog::drawPicture();
     QSet<QRgb> colours;
     for (int y = 0; y < picture.height(); y += 4) {
         for (int x = 0; x < picture.width(); x += 4)

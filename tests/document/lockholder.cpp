@@ -1,8 +1,8 @@
 // Takes the working file lock of the path given, reports "locked" on standard
 // output and keeps the lock until its standard input closes.
 
-#include "app/ZoqError.h"
-#include "document/WorkingFileLock.h"
+#include "core/common/ZoqError.h"
+#include "core/document/WorkingFileLock.h"
 
 #include <QCoreApplication>
 

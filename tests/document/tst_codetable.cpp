@@ -1,10 +1,10 @@
 #include "DocumentFixtures.h"
 
-#include "app/ZoqError.h"
-#include "document/CodeTable.h"
-#include "document/DerivePostedRow.h"
-#include "document/DocumentStore.h"
-#include "irsignal/TIRDataBlock.h"
+#include "core/common/ZoqError.h"
+#include "core/document/CodeTable.h"
+#include "core/document/DerivePostedRow.h"
+#include "core/document/DocumentStore.h"
+#include "core/signal/IrBlock.h"
 
 #include <QDir>
 #include <QFile>
@@ -233,7 +233,7 @@ void TestCodeTable::cursorMovesAndAnnounces()
     CodeTable &table = *m_table;
     QSignalSpy moved(&table, &CodeTable::currentRowChanged);
     int scrolls = 0;
-    table.setAfterScroll([&] { ++scrolls; });
+    table.setAfterRowChange([&] { ++scrolls; });
 
     table.setRecNo(10);
     QCOMPARE(table.recNo(), 10);
@@ -251,7 +251,7 @@ void TestCodeTable::cursorMovesAndAnnounces()
     QCOMPARE(table.recNo(), 512);
     QCOMPARE(scrolls, 4);
 
-    table.setAfterScroll({});
+    table.setAfterRowChange({});
     table.first();
     QCOMPARE(scrolls, 4);
 }
@@ -328,20 +328,20 @@ void TestCodeTable::suspendedControlsAnnounceOnResume()
     QSignalSpy moved(&table, &CodeTable::currentRowChanged);
     int hooks = 0;
     table.setAfterPost([&] { ++hooks; });
-    table.setAfterScroll([&] { ++hooks; });
+    table.setAfterRowChange([&] { ++hooks; });
 
-    table.disableControls();
-    table.disableControls();
+    table.suspendViews();
+    table.suspendViews();
     for (int n = 1; n <= 512; ++n)
         edit(table, n, QStringLiteral("Carry"), QString::number(n));
-    table.enableControls();
-    QVERIFY(table.controlsDisabled());
+    table.resumeViews();
+    QVERIFY(table.viewsSuspended());
     QCOMPARE(changed.count(), 0);
     QCOMPARE(moved.count(), 0);
     QCOMPARE(hooks, 512 + 511);
 
-    table.enableControls();
-    QVERIFY(!table.controlsDisabled());
+    table.resumeViews();
+    QVERIFY(!table.viewsSuspended());
     QCOMPARE(changed.count(), 1);
     QCOMPARE(changed.first().at(0).toModelIndex(), table.index(0, 0));
     QCOMPARE(changed.first().at(1).toModelIndex(), table.index(511, 5));
@@ -358,15 +358,15 @@ void TestCodeTable::hooksMayReplaceThemselves()
         table.setAfterPost({});
         ++*runs;
     });
-    table.setAfterScroll([&table, runs] {
-        table.setAfterScroll({});
+    table.setAfterRowChange([&table, runs] {
+        table.setAfterRowChange({});
         ++*runs;
     });
     edit(table, 2, QStringLiteral("Remark"), QStringLiteral("x"));
     edit(table, 3, QStringLiteral("Remark"), QStringLiteral("y"));
     QCOMPARE(*runs, 2);
     QVERIFY(!table.afterPost());
-    QVERIFY(!table.afterScroll());
+    QVERIFY(!table.afterRowChange());
 }
 
 void TestCodeTable::locateFunction()
@@ -386,7 +386,7 @@ void TestCodeTable::updateBatchWritesOnlyChangedRows()
     const QString path = openTemplate();
     CodeTable &table = *m_table;
     edit(table, 5, QStringLiteral("Remark"), QStringLiteral("five"));
-    edit(table, 300, QStringLiteral("IR Data"), TIRDataBlock::filled(0x11).toByteArray());
+    edit(table, 300, QStringLiteral("IR Data"), IrBlock::filled(0x11).toByteArray());
     // Rows the table did not change keep what another writer put there meanwhile.
     execSql(path, {QStringLiteral("UPDATE KeyInfo SET Remark='outside' WHERE ID=10")});
 
@@ -466,19 +466,19 @@ void TestCodeTable::derivation_data()
     QTest::addColumn<QString>("carry");
     QTest::addColumn<QString>("function");
 
-    TIRDataBlock normal;
+    IrBlock normal;
     normal.set(0, 'r');
     normal.set(1, 48);
     normal.setNameBytes("POWER");
-    TIRDataBlock rc5 = normal;
+    IrBlock rc5 = normal;
     rc5.set(128, 'r');
-    TIRDataBlock full = normal;
+    IrBlock full = normal;
     for (int i = 240; i < 256; ++i)
         full.set(i, 'A' + (i - 240));
     const QString fifteenFF(15, QChar(0xFF));
 
-    QTest::newRow("empty block") << TIRDataBlock().toByteArray() << "" << "" << "";
-    QTest::newRow("erased block") << TIRDataBlock::filled(0xFF).toByteArray() << "" << "" << fifteenFF;
+    QTest::newRow("empty block") << IrBlock().toByteArray() << "" << "" << "";
+    QTest::newRow("erased block") << IrBlock::filled(0xFF).toByteArray() << "" << "" << fifteenFF;
     QTest::newRow("normal") << normal.toByteArray() << "Normal" << "38416" << "POWER";
     QTest::newRow("rc5/rc6") << rc5.toByteArray() << "RC5/RC6" << "38416" << "POWER";
     QTest::newRow("byte 255 reads as zero") << full.toByteArray() << "Normal" << "38416" << "ABCDEFGHIJKLMNO";
@@ -529,7 +529,7 @@ void TestCodeTable::derivationRestoresFunctionFromBlock()
 {
     openTemplate();
     CodeTable &table = *m_table;
-    TIRDataBlock block;
+    IrBlock block;
     block.set(0, 'r');
     block.setNameBytes("VOL+");
     edit(table, 1, QStringLiteral("IR Data"), block.toByteArray());
@@ -577,7 +577,7 @@ void TestCodeTable::nameEncodingShowsDerivedNames()
 
     openTemplate();
     CodeTable &table = *m_table;
-    TIRDataBlock block;
+    IrBlock block;
     block.setNameBytes(nameBytes);
     table.setRecNo(9);
     table.edit();

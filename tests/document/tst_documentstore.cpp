@@ -1,10 +1,10 @@
 #include "DocumentFixtures.h"
 
-#include "app/ZoqError.h"
-#include "document/CodeTable.h"
-#include "document/DocumentStore.h"
-#include "document/WorkingFileLock.h"
-#include "irsignal/TIRDataBlock.h"
+#include "core/common/ZoqError.h"
+#include "core/document/CodeTable.h"
+#include "core/document/DocumentStore.h"
+#include "core/document/WorkingFileLock.h"
+#include "core/signal/IrBlock.h"
 
 #include <QDir>
 #include <QFile>
@@ -213,7 +213,7 @@ void TestDocumentStore::saveAsCopiesTheDocument()
     CodeTable source;
     source.open(sourcePath);
     postField(source, 7, QStringLiteral("Function"), QStringLiteral("unsaved"));
-    postField(source, 512, QStringLiteral("IR Data"), TIRDataBlock::filled(0x5A).toByteArray());
+    postField(source, 512, QStringLiteral("IR Data"), IrBlock::filled(0x5A).toByteArray());
     const QByteArray sourceBytes = fileBytes(sourcePath);
 
     const QString target = file(QStringLiteral("a.zoq"));

@@ -1,9 +1,9 @@
-#include "document/CodeGrid.h"
-#include "document/CodeGridDelegate.h"
-#include "document/CodeTable.h"
-#include "document/DocumentStore.h"
-#include "document/GridGeometry.h"
-#include "document/SendButtonArt.h"
+#include "gui/grid/CodeGrid.h"
+#include "gui/grid/CodeGridDelegate.h"
+#include "core/document/CodeTable.h"
+#include "core/document/DocumentStore.h"
+#include "gui/grid/GridGeometry.h"
+#include "gui/grid/SendButtonArt.h"
 
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -137,7 +137,7 @@ void TestGrid::fieldNameAtX()
 {
     QFETCH(int, x);
     QFETCH(QString, name);
-    QCOMPARE(GridGeometry::FieldNameAtX(x, Widths, Names), name);
+    QCOMPARE(GridGeometry::columnAtX(x, Widths, Names), name);
 }
 
 void TestGrid::pressTarget_data()
@@ -231,7 +231,7 @@ void TestGrid::setRow(int row, const QString &function, const QString &carry)
 
 void TestGrid::setUpAsTheWindowNeedsIt()
 {
-    QCOMPARE(m_grid->objectName(), QStringLiteral("DBGridEh1"));
+    QCOMPARE(m_grid->objectName(), QStringLiteral("grid"));
     QCOMPARE(m_grid->model()->rowCount(), 512);
     QCOMPARE(m_grid->columnWidth(0), 50);
     QCOMPARE(m_grid->verticalHeader()->width(), 12);
@@ -300,7 +300,7 @@ void TestGrid::plainClickMakesOneRowSelection()
 void TestGrid::keyboardMoveClearsSelection()
 {
     // The window's rule: a move of the current row while the left button is up clears the selection.
-    m_table->setAfterScroll([this] {
+    m_table->setAfterRowChange([this] {
         if (!QGuiApplication::mouseButtons().testFlag(Qt::LeftButton))
             m_grid->clearSelection();
     });
@@ -347,13 +347,13 @@ void TestGrid::selectionApiAsTheCommandsUseIt()
 
 void TestGrid::selectAllThroughSuspendedTable()
 {
-    m_table->disableControls();
+    m_table->suspendViews();
     m_table->first();
     for (int i = 0; i < m_table->recordCount(); ++i) {
         m_grid->addCurrentRowToSelection();
         m_table->next();
     }
-    m_table->enableControls();
+    m_table->resumeViews();
     QCOMPARE(m_grid->selectedCount(), 512);
     QCOMPARE(m_grid->currentRowNumber(), 512);
     QCOMPARE(m_grid->currentIndex().row(), 511);
@@ -408,7 +408,7 @@ void TestGrid::mouseWheelMovesCurrentRow()
     m_table->setRecNo(from);
     m_grid->addRowToSelection(3);
     int scrolls = 0;
-    m_table->setAfterScroll([&scrolls] { ++scrolls; });
+    m_table->setAfterRowChange([&scrolls] { ++scrolls; });
 
     for (const int turn : turns) {
         const QPoint at = m_grid->viewport()->rect().center();

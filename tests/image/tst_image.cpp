@@ -1,12 +1,12 @@
 #include "TestDocument.h"
 
-#include "app/FileNames.h"
-#include "app/ZoqError.h"
-#include "document/CodeTable.h"
-#include "document/DocumentStore.h"
-#include "image/CompiledImage.h"
-#include "image/ImageSlots.h"
-#include "image/TEepromImage.h"
+#include "core/common/FileNames.h"
+#include "core/common/ZoqError.h"
+#include "core/document/CodeTable.h"
+#include "core/document/DocumentStore.h"
+#include "core/image/CompiledImage.h"
+#include "core/image/ImageSlots.h"
+#include "core/image/EepromImage.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,7 +19,7 @@ using namespace TestDocument;
 
 namespace {
 
-constexpr int SlotSize = TEepromImage::SlotSize;
+constexpr int SlotSize = EepromImage::SlotSize;
 
 QByteArray readAll(const QString &path)
 {
@@ -51,7 +51,7 @@ QByteArray withNameEnded(QByteArray slot)
 QByteArray distinctImage(int first = 1)
 {
     QByteArray image;
-    for (int slot = 0; slot < TEepromImage::SlotCount; ++slot)
+    for (int slot = 0; slot < EepromImage::SlotCount; ++slot)
         image.append(distinctBlock(first + slot));
     return image;
 }
@@ -139,8 +139,8 @@ void TestImage::compileFreshDocumentGivesZeros()
     DocumentStore::writeTemplate(fresh);
     CodeTable table;
     table.open(fresh);
-    compileImage(table, path(QStringLiteral("fresh.bin")));
-    QCOMPARE(readAll(path(QStringLiteral("fresh.bin"))), QByteArray(TEepromImage::Size, '\0'));
+    writeImageFile(table, path(QStringLiteral("fresh.bin")));
+    QCOMPARE(readAll(path(QStringLiteral("fresh.bin"))), QByteArray(EepromImage::Size, '\0'));
 }
 
 void TestImage::compileFieldsOfAnySize_data()
@@ -162,9 +162,9 @@ void TestImage::compileFieldsOfAnySize()
     table->setField(QStringLiteral("IR Data"), field);
     table->post();
 
-    compileImage(*table, path(QStringLiteral("codes.bin")));
+    writeImageFile(*table, path(QStringLiteral("codes.bin")));
     const QByteArray image = readAll(path(QStringLiteral("codes.bin")));
-    QCOMPARE(image.size(), TEepromImage::Size);
+    QCOMPARE(image.size(), EepromImage::Size);
     QCOMPARE(slotOf(image, 4), slot);
     QCOMPARE(slotOf(image, 3), distinctBlock(4));
     QCOMPARE(slotOf(image, 5), distinctBlock(6));
@@ -183,11 +183,11 @@ void TestImage::compileWalksTableRows()
 {
     QFETCH(int, rows);
     auto table = openDocument(rows);
-    compileImage(*table, path(QStringLiteral("codes.bin")));
+    writeImageFile(*table, path(QStringLiteral("codes.bin")));
     const QByteArray image = readAll(path(QStringLiteral("codes.bin")));
-    QCOMPARE(image.size(), TEepromImage::Size);
+    QCOMPARE(image.size(), EepromImage::Size);
     // A table with fewer rows repeats its last row; one with more stops at the 512th.
-    for (int slot = 0; slot < TEepromImage::SlotCount; ++slot)
+    for (int slot = 0; slot < EepromImage::SlotCount; ++slot)
         QCOMPARE(slotOf(image, slot), distinctBlock(std::min(slot + 1, rows)));
 }
 
@@ -199,10 +199,10 @@ void TestImage::compileRestoresTable()
     table->setRecNo(40);
     counts = {};
 
-    compileImage(*table, path(QStringLiteral("codes.bin")));
+    writeImageFile(*table, path(QStringLiteral("codes.bin")));
 
     QCOMPARE(table->recNo(), 1);
-    QVERIFY(!table->controlsDisabled());
+    QVERIFY(!table->viewsSuspended());
     QCOMPARE(counts.posts, 0);
     // Only the final move to the first row reaches the after-scroll hook.
     QCOMPARE(counts.scrolls, 1);
@@ -224,21 +224,21 @@ void TestImage::compileIntoUncreatableTargetLeavesNothing()
     const QStringList before = QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
 
     try {
-        compileImage(*table, path(target));
+        writeImageFile(*table, path(target));
         QFAIL("the compile did not fail");
     } catch (const ZoqError &error) {
         QVERIFY2(error.message().contains(QDir::toNativeSeparators(path(target))), qPrintable(error.message()));
     }
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), before);
     QVERIFY(QDir(path(QStringLiteral("folder"))).isEmpty());
-    QVERIFY(!table->controlsDisabled());
+    QVERIFY(!table->viewsSuspended());
 }
 
 void TestImage::compileReplacesExistingFile()
 {
     auto table = openDocument(512);
     writeFile(path(QStringLiteral("codes.bin")), QByteArray(300000, 'x'));
-    compileImage(*table, path(QStringLiteral("codes.bin")));
+    writeImageFile(*table, path(QStringLiteral("codes.bin")));
     QCOMPARE(readAll(path(QStringLiteral("codes.bin"))), distinctImage());
 }
 
@@ -278,7 +278,7 @@ void TestImage::erasedSlotImports()
     auto table = openDocument(512, Content::Template);
     HookCounts counts;
     attachHooks(*table, counts);
-    importImage(*table, QByteArray(TEepromImage::Size, '\xFF'));
+    importImage(*table, QByteArray(EepromImage::Size, '\xFF'));
 
     table->setRecNo(300);
     QCOMPARE(table->irData(), withNameEnded(QByteArray(512, '\xFF')));
@@ -290,7 +290,7 @@ void TestImage::erasedSlotImports()
 void TestImage::compileThenImportRoundTrips()
 {
     auto source = openDocument(512);
-    compileImage(*source, path(QStringLiteral("codes.bin")));
+    writeImageFile(*source, path(QStringLiteral("codes.bin")));
     const QByteArray image = readImageFile(path(QStringLiteral("codes.bin")));
 
     auto target = openDocument(512, Content::Template);
@@ -298,11 +298,11 @@ void TestImage::compileThenImportRoundTrips()
     attachHooks(*target, counts);
     importImage(*target, image);
 
-    QCOMPARE(counts.posts, TEepromImage::SlotCount);
+    QCOMPARE(counts.posts, EepromImage::SlotCount);
     QCOMPARE(counts.scrolls, 1); // the move back to the first row
     QCOMPARE(target->recNo(), 1);
-    QVERIFY(!target->controlsDisabled());
-    for (int slot = 0; slot < TEepromImage::SlotCount; ++slot) {
+    QVERIFY(!target->viewsSuspended());
+    for (int slot = 0; slot < EepromImage::SlotCount; ++slot) {
         QCOMPARE(target->valueAt(slot, 4).toByteArray(), withNameEnded(slotOf(image, slot)));
         QCOMPARE(target->valueAt(slot, 1).toString(), QStringLiteral("KEY%1").arg(slot + 1));
     }
@@ -324,12 +324,12 @@ void TestImage::importWalksTableRows()
     importImage(*table, image);
 
     // The last slot row ends with slot 511, also in a table with fewer rows.
-    const int slotRows = std::min(rows, TEepromImage::SlotCount);
+    const int slotRows = std::min(rows, EepromImage::SlotCount);
     for (int n = 1; n < slotRows; ++n)
         QCOMPARE(table->valueAt(n - 1, 4).toByteArray(), withNameEnded(slotOf(image, n - 1)));
     QCOMPARE(table->valueAt(slotRows - 1, 4).toByteArray(),
-             withNameEnded(slotOf(image, TEepromImage::SlotCount - 1)));
-    for (int n = TEepromImage::SlotCount + 1; n <= rows; ++n)
+             withNameEnded(slotOf(image, EepromImage::SlotCount - 1)));
+    for (int n = EepromImage::SlotCount + 1; n <= rows; ++n)
         QCOMPARE(rowOf(*table, n), distinctRow(n));
     QCOMPARE(table->recNo(), 1);
 }
@@ -376,7 +376,7 @@ void TestImage::importRefusesShortImage()
     auto table = openDocument(512);
     HookCounts counts;
     attachHooks(*table, counts);
-    QVERIFY_THROWS_EXCEPTION(ZoqError, importImage(*table, QByteArray(TEepromImage::Size - 1, '\0')));
+    QVERIFY_THROWS_EXCEPTION(ZoqError, importImage(*table, QByteArray(EepromImage::Size - 1, '\0')));
     QCOMPARE(counts.posts, 0);
     QCOMPARE(rowOf(*table, 1), distinctRow(1));
     QCOMPARE(table->pendingChangeCount(), 0);
@@ -385,7 +385,7 @@ void TestImage::importRefusesShortImage()
 void TestImage::tableWithoutRowsIsRefused()
 {
     auto table = openDocument(0);
-    QVERIFY_THROWS_EXCEPTION(ZoqError, compileImage(*table, path(QStringLiteral("codes.bin"))));
+    QVERIFY_THROWS_EXCEPTION(ZoqError, writeImageFile(*table, path(QStringLiteral("codes.bin"))));
     QVERIFY(!QFile::exists(path(QStringLiteral("codes.bin"))));
     QVERIFY_THROWS_EXCEPTION(ZoqError, importImage(*table, distinctImage()));
 }

@@ -1,6 +1,6 @@
-#include "device/SignalLayout.h"
-#include "irsignal/IrDecoder.h"
-#include "irsignal/TIRDataBlock.h"
+#include "core/device/SignalLayout.h"
+#include "core/signal/IrDecoder.h"
+#include "core/signal/IrBlock.h"
 #include "modsim/EepromStore.h"
 #include "modsim/FrameReader.h"
 #include "modsim/LearnedCapture.h"
@@ -41,11 +41,11 @@ struct Decoded
 
 Decoded decode(const QByteArray &capture)
 {
-    QByteArray field(TIRDataBlock::Size, '\0');
-    field.replace(0, TIRFrameHeader::Size, capture.first(TIRFrameHeader::Size));
-    field.replace(TIRDataBlock::SymbolsOffset, 256, capture.sliced(TIRFrameHeader::Size, 256));
-    const TIRDataBlock block = TIRDataBlock::fromField(field);
-    const TIRFrameHeader header = block.header(0);
+    QByteArray field(IrBlock::Size, '\0');
+    field.replace(0, CaptureHeader::Size, capture.first(CaptureHeader::Size));
+    field.replace(IrBlock::SymbolsOffset, 256, capture.sliced(CaptureHeader::Size, 256));
+    const IrBlock block = IrBlock::fromField(field);
+    const CaptureHeader header = block.header(0);
 
     Decoded decoded;
     const int period = header.carrierPeriod();
@@ -53,7 +53,7 @@ Decoded decode(const QByteArray &capture)
     decoded.repeatStart = header.repeatStart();
     decoded.repeatEnd = header.repeatEnd();
     for (int i = 0; i < header.symbolCount(); ++i) {
-        const TIRDuration d = header.duration(block.symbol(i));
+        const IrDuration d = header.duration(block.symbol(i));
         decoded.symbols.append({d.gap * 9600 / 2212, d.burst * period * 1200 / 2212});
     }
     return decoded;
@@ -360,7 +360,7 @@ void TestModuleSimulatorCapture::learnedKeyDecodesToItsCode()
     const IrResult<QByteArray> capture = LearnedCapture::bytes(key, format);
     QVERIFY2(capture.isOk(), qPrintable(capture.error()));
     QCOMPARE(capture.value().size(), SignalLayout::captureSize(quint8(format)));
-    const TIRDataBlock block = SignalLayout::blockFromCapture(capture.value(), quint8(format), QByteArrayLiteral("Key"));
+    const IrBlock block = SignalLayout::blockFromCapture(capture.value(), quint8(format), QByteArrayLiteral("Key"));
     const IrDecode decoded = IrDecoder::decode(block);
     QCOMPARE(decoded.kind, IrDecode::Kind::Code);
     QCOMPARE(decoded.code.address, key.address);

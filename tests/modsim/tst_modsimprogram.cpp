@@ -1,8 +1,8 @@
 #include "SlaveLine.h"
 
-#include "device/Frames.h"
-#include "device/SignalLayout.h"
-#include "irsignal/IrDecoder.h"
+#include "core/device/Frames.h"
+#include "core/device/SignalLayout.h"
+#include "core/signal/IrDecoder.h"
 #include "modsim/LearnedCapture.h"
 
 #include <QFileInfo>
@@ -170,7 +170,7 @@ void TestModuleSimulatorProgram::learnedKeyDecodes()
     const int size = SignalLayout::captureSize(quint8(format));
     const QByteArray capture = line.read(size, AnswerMs);
     QCOMPARE(capture.size(), size);
-    const TIRDataBlock block = SignalLayout::blockFromCapture(capture, quint8(format), QByteArray());
+    const IrBlock block = SignalLayout::blockFromCapture(capture, quint8(format), QByteArray());
     QCOMPARE(IrDecoder::summary(block), summary);
     line.close();
     process.terminate();

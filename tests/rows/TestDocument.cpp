@@ -1,7 +1,7 @@
 #include "TestDocument.h"
 
-#include "document/CodeTable.h"
-#include "document/DerivePostedRow.h"
+#include "core/document/CodeTable.h"
+#include "core/document/DerivePostedRow.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -110,7 +110,7 @@ void attachHooks(CodeTable &table, HookCounts &counts)
         ++counts.posts;
         derivePostedRow(table);
     });
-    table.setAfterScroll([&counts] { ++counts.scrolls; });
+    table.setAfterRowChange([&counts] { ++counts.scrolls; });
 }
 
 } // namespace TestDocument

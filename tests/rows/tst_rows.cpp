@@ -1,9 +1,9 @@
 #include "TestDocument.h"
 
-#include "app/ZoqError.h"
-#include "document/CodeTable.h"
-#include "document/RowClipboard.h"
-#include "document/RowMoves.h"
+#include "core/common/ZoqError.h"
+#include "core/document/CodeTable.h"
+#include "core/document/RowClipboard.h"
+#include "core/document/RowMoves.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -32,7 +32,7 @@ void run(Move move, CodeTable &table, int cur)
     if (move == Move::Insert)
         insertEmptyRow(table, cur);
     else
-        deleteRow(table, cur);
+        deleteRowContent(table, cur);
 }
 
 } // namespace
@@ -129,7 +129,7 @@ void TestRows::insertThenDeleteRestores()
 {
     auto table = openDocument(512);
     insertEmptyRow(*table, 10);
-    deleteRow(*table, 10);
+    deleteRowContent(*table, 10);
     for (int n = 1; n <= 511; ++n)
         QCOMPARE(rowOf(*table, n), distinctRow(n));
     QCOMPARE(rowOf(*table, 512), emptyRow());
@@ -143,10 +143,10 @@ void TestRows::movesDeriveNothingAndRestoreHooks()
     attachHooks(*table, counts);
 
     insertEmptyRow(*table, 1);
-    deleteRow(*table, 1);
+    deleteRowContent(*table, 1);
     QCOMPARE(counts.posts, 0);
     QCOMPARE(counts.scrolls, 0);
-    QVERIFY(!table->controlsDisabled());
+    QVERIFY(!table->viewsSuspended());
     // "Function" was not derived from the block on the way.
     QCOMPARE(rowOf(*table, 7), distinctRow(7));
 
@@ -217,7 +217,7 @@ void TestRows::moveOutsideTableChangesNothing()
 
     for (int n = 1; n <= 3; ++n)
         QCOMPARE(rowOf(*table, n), distinctRow(n));
-    QVERIFY(!table->controlsDisabled());
+    QVERIFY(!table->viewsSuspended());
     table->setRecNo(2);
     table->edit();
     table->post();
@@ -238,7 +238,7 @@ void TestRows::copyThenPaste()
     // Selected with Ctrl+click in this order; copied in table order.
     QCOMPARE(clipboard.copyRows(*table, {3, 10, 5}), QList<int>({3, 5, 10}));
     QCOMPARE(table->recNo(), 10);
-    QCOMPARE(clipboard.ClipCount, 3);
+    QCOMPARE(clipboard.rowCount(), 3);
     QVERIFY(clipboard.canPaste());
 
     table->setRecNo(20);
@@ -292,7 +292,7 @@ void TestRows::smallerCopyReplacesCount()
     RowClipboard clipboard;
     (void)clipboard.copyRows(*table, {1, 2});
     (void)clipboard.copyRows(*table, {9});
-    QCOMPARE(clipboard.ClipCount, 1);
+    QCOMPARE(clipboard.rowCount(), 1);
 
     table->setRecNo(100);
     QCOMPARE(clipboard.pasteRows(*table), QList<int>{100});
@@ -306,9 +306,9 @@ void TestRows::copyWithoutSelectionTakesCurrentRow()
     table->setRecNo(7);
     RowClipboard clipboard;
     QCOMPARE(clipboard.copyRows(*table, {}), QList<int>{7});
-    QCOMPARE(clipboard.ClipCount, 1);
-    QCOMPARE(clipboard.ClipBlock.at(0).toByteArray(), distinctBlock(7));
-    QCOMPARE(clipboard.ClipFunction.at(0), QStringLiteral("F7"));
+    QCOMPARE(clipboard.rowCount(), 1);
+    QCOMPARE(clipboard.block(0).toByteArray(), distinctBlock(7));
+    QCOMPARE(clipboard.function(0), QStringLiteral("F7"));
     QCOMPARE(table->recNo(), 7);
 }
 
@@ -340,7 +340,7 @@ void TestRows::shortFieldIsCopiedPadded()
     RowClipboard clipboard;
     (void)clipboard.copyRows(*table, {2});
     const QByteArray expected = QByteArray(100, 'A') + QByteArray(412, '\xFF');
-    QCOMPARE(clipboard.ClipBlock.at(0).toByteArray(), expected);
+    QCOMPARE(clipboard.block(0).toByteArray(), expected);
 }
 
 void TestRows::refusedCopyKeepsClipboard()
@@ -352,8 +352,8 @@ void TestRows::refusedCopyKeepsClipboard()
     (void)clipboard.copyRows(*table, {1, 2});
 
     QVERIFY_THROWS_EXCEPTION(ZoqError, (void)clipboard.copyRows(*table, {3, 4}));
-    QCOMPARE(clipboard.ClipCount, 2);
-    QCOMPARE(clipboard.ClipBlock.at(1).toByteArray(), distinctBlock(2));
+    QCOMPARE(clipboard.rowCount(), 2);
+    QCOMPARE(clipboard.block(1).toByteArray(), distinctBlock(2));
     // The after-scroll hook is attached again.
     table->setRecNo(1);
     QCOMPARE(counts.scrolls, 1);

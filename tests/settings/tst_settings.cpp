@@ -1,7 +1,7 @@
-#include "app/IniFile.h"
-#include "app/NameEncodingFile.h"
-#include "app/SettingsFile.h"
-#include "app/ZoqError.h"
+#include "core/settings/IniFile.h"
+#include "core/settings/NameEncodingFile.h"
+#include "core/settings/SettingsFile.h"
+#include "core/common/ZoqError.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "SignalSamples.h"
 
-#include "irsignal/IrEncoder.h"
-#include "irsignal/IrTolerance.h"
+#include "core/signal/IrEncoder.h"
+#include "core/signal/IrTolerance.h"
 
 namespace SignalSamples {
 
@@ -42,10 +42,10 @@ IrTiming jittered(const IrTiming &timing, int percent, QRandomGenerator &random)
         .value();
 }
 
-TIRDataBlock jitteredTable(TIRDataBlock block, int percent, QRandomGenerator &random)
+IrBlock jitteredTable(IrBlock block, int percent, QRandomGenerator &random)
 {
-    for (const int header : {0, TIRDataBlock::SecondHeaderOffset}) {
-        for (int at = header + 11; at < header + TIRFrameHeader::Size; at += 2) {
+    for (const int header : {0, IrBlock::SecondHeaderOffset}) {
+        for (int at = header + 11; at < header + CaptureHeader::Size; at += 2) {
             const qint64 value = scaled(block.at(at) << 8 | block.at(at + 1), percent, random);
             block.set(at, uchar(value >> 8));
             block.set(at + 1, uchar(value));

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "irsignal/IrCode.h"
-#include "irsignal/IrTiming.h"
-#include "irsignal/TIRDataBlock.h"
+#include "core/signal/IrCode.h"
+#include "core/signal/IrTiming.h"
+#include "core/signal/IrBlock.h"
 
 #include <QRandomGenerator>
 
@@ -19,7 +19,7 @@ namespace SignalSamples {
 // The block with every duration-table entry (gap and burst) scaled by a
 // random factor within percent either way: every duration of its signal is
 // off, symbols that share an entry alike.
-[[nodiscard]] TIRDataBlock jitteredTable(TIRDataBlock block, int percent, QRandomGenerator &random);
+[[nodiscard]] IrBlock jitteredTable(IrBlock block, int percent, QRandomGenerator &random);
 
 // Empty when the capture's first key press has the marks and spaces that
 // encoding code gives, within the decoders' tolerance (silences between

@@ -1,8 +1,8 @@
 #include "SignalSamples.h"
 
-#include "irsignal/IrBlockWriter.h"
-#include "irsignal/IrDecoder.h"
-#include "irsignal/IrEncoder.h"
+#include "core/signal/IrBlockWriter.h"
+#include "core/signal/IrDecoder.h"
+#include "core/signal/IrEncoder.h"
 
 #include <QTest>
 
@@ -30,7 +30,7 @@ IrTiming capture(int carrierHz, const QList<Pulse> &pulses)
     return IrTiming::fromMicros(carrierHz, pulses, 0, 0).value();
 }
 
-TIRDataBlock normalBlock(const IrTiming &timing)
+IrBlock normalBlock(const IrTiming &timing)
 {
     return IrBlockWriter::write({timing}).value();
 }
@@ -113,7 +113,7 @@ void TestIrProtocols::knownCodes()
 {
     QFETCH(IrCode, code);
     QFETCH(QString, summary);
-    const IrResult<TIRDataBlock> block = IrEncoder::block(code);
+    const IrResult<IrBlock> block = IrEncoder::block(code);
     QVERIFY2(block.isOk(), qPrintable(block.error()));
     QCOMPARE(block.value().isRc5Rc6(), irProtocolInfo(code.protocol).hasToggle);
 
@@ -136,7 +136,7 @@ void TestIrProtocols::randomRoundTrip()
     QRandomGenerator random(0x5EED0000u + quint32(protocol));
     for (int i = 0; i < RandomCodes; ++i) {
         const IrCode code = SignalSamples::randomCode(protocol, random);
-        const IrResult<TIRDataBlock> block = IrEncoder::block(code);
+        const IrResult<IrBlock> block = IrEncoder::block(code);
         QVERIFY2(block.isOk(), qPrintable(code.text() + QStringLiteral(": ") + block.error()));
         const IrDecode decoded = IrDecoder::decode(block.value());
         QVERIFY2(decoded.kind == IrDecode::Kind::Code && decoded.code.sameKey(code),
@@ -165,7 +165,7 @@ void TestIrProtocols::jitteredRoundTrip()
             QVERIFY2(decoded && exact && decoded->sameKey(*exact) && exact->address == code.address,
                      qPrintable(code.text()));
         }
-        const TIRDataBlock block = SignalSamples::jitteredTable(IrEncoder::block(code).value(), 20, random);
+        const IrBlock block = SignalSamples::jitteredTable(IrEncoder::block(code).value(), 20, random);
         const IrDecode decoded = IrDecoder::decode(block);
         QVERIFY2(decoded.kind == IrDecode::Kind::Code && decoded.code.sameKey(code),
                  qPrintable(code.text() + QStringLiteral(" -> ") + decoded.summary()));
@@ -188,7 +188,7 @@ void TestIrProtocols::mergedRoundTrip()
         QList<IrTiming> captures = IrEncoder::timings(code).value();
         for (IrTiming &timing : captures)
             timing = SignalSamples::jittered(timing, 8, random);
-        const IrResult<TIRDataBlock> block = IrBlockWriter::write(captures);
+        const IrResult<IrBlock> block = IrBlockWriter::write(captures);
         QVERIFY2(block.isOk(), qPrintable(code.text() + QStringLiteral(": ") + block.error()));
         const IrDecode decoded = IrDecoder::decode(block.value());
         QVERIFY2(decoded.kind == IrDecode::Kind::Code && decoded.code.sameKey(code),
@@ -223,7 +223,7 @@ void TestIrProtocols::outOfRange()
     QFETCH(IrCode, code);
     QFETCH(QString, error);
     QCOMPARE(code.error(), error);
-    const IrResult<TIRDataBlock> block = IrEncoder::block(code);
+    const IrResult<IrBlock> block = IrEncoder::block(code);
     QVERIFY(!block.isOk());
     QCOMPARE(block.error(), error);
 }
@@ -304,7 +304,7 @@ void TestIrProtocols::otherKeyAfterFrameIsRaw()
 void TestIrProtocols::rc5Rc6BlockHoldsBothToggles()
 {
     const IrCode code{IrProtocol::Rc6, 0x12, 0x34, true};
-    const TIRDataBlock block = IrEncoder::block(code).value();
+    const IrBlock block = IrEncoder::block(code).value();
     QVERIFY(block.isRc5Rc6());
     const QList<IrTiming> captures = IrTiming::capturesOf(block);
     QCOMPARE(IrDecoder::decode(captures[0])->toggle, true);
@@ -316,15 +316,15 @@ void TestIrProtocols::rc5Rc6BlockHoldsBothToggles()
 
 void TestIrProtocols::summaries_data()
 {
-    QTest::addColumn<TIRDataBlock>("block");
+    QTest::addColumn<IrBlock>("block");
     QTest::addColumn<QString>("summary");
 
     const QList<IrTiming> rc5 = IrEncoder::timings({IrProtocol::Rc5, 0x00, 0x0C, true}).value();
     const IrTiming other = firstCapture({IrProtocol::Rc5, 0x00, 0x0D});
     const QList<Pulse> broken = keyPress({IrProtocol::Nec, 0x04, 0x08}).first(20);
 
-    QTest::newRow("empty slot") << TIRDataBlock() << QString();
-    QTest::newRow("erased slot") << TIRDataBlock::filled(0xFF) << QString();
+    QTest::newRow("empty slot") << IrBlock() << QString();
+    QTest::newRow("erased slot") << IrBlock::filled(0xFF) << QString();
     QTest::newRow("RC5/RC6 block, both toggles") << IrBlockWriter::write(rc5).value() << "RC5 0x00 0x0C";
     QTest::newRow("RC5/RC6 block, one toggle twice")
         << IrBlockWriter::write({rc5[0], rc5[0]}).value() << "RC5 0x00 0x0C T1";
@@ -339,7 +339,7 @@ void TestIrProtocols::summaries_data()
 
 void TestIrProtocols::summaries()
 {
-    QFETCH(TIRDataBlock, block);
+    QFETCH(IrBlock, block);
     QFETCH(QString, summary);
     QCOMPARE(IrDecoder::summary(block), summary);
 }
@@ -350,8 +350,8 @@ void TestIrProtocols::randomBlocksDecodeOnlyRealCodes()
 {
     QRandomGenerator random(20240611);
     for (int n = 0; n < 1000; ++n) {
-        TIRDataBlock block;
-        for (int i = 0; i < TIRDataBlock::Size; ++i)
+        IrBlock block;
+        for (int i = 0; i < IrBlock::Size; ++i)
             block.set(i, uchar(random.bounded(256)));
         // Mostly short signals of modest lengths, as learned keys are.
         block.set(0, 'r');
@@ -380,10 +380,10 @@ void TestIrProtocols::damagedCodesDecodeOnlyRealCodes()
     int raw = 0;
     for (int n = 0; n < 1000; ++n) {
         const IrCode code = SignalSamples::randomCode(protocols[n % protocols.size()], random);
-        TIRDataBlock block = IrEncoder::block(code).value();
+        IrBlock block = IrEncoder::block(code).value();
         const int count = block.header().symbolCount();
         if (random.bounded(2) == 0) {
-            const int at = TIRDataBlock::SymbolsOffset + random.bounded(count / 2);
+            const int at = IrBlock::SymbolsOffset + random.bounded(count / 2);
             block.set(at, uchar(random.bounded(256)));
         } else {
             const int at = 11 + 4 * random.bounded(6) + 2 * random.bounded(2);

@@ -1,6 +1,6 @@
-#include "irsignal/IrBlockWriter.h"
-#include "irsignal/IrEncoder.h"
-#include "irsignal/IrTiming.h"
+#include "core/signal/IrBlockWriter.h"
+#include "core/signal/IrEncoder.h"
+#include "core/signal/IrTiming.h"
 
 #include <QSet>
 #include <QTest>
@@ -9,7 +9,7 @@ namespace {
 
 using Pulse = IrTiming::Pulse;
 
-void putWord(TIRDataBlock &block, int at, int value)
+void putWord(IrBlock &block, int at, int value)
 {
     block.set(at, uchar(value >> 8));
     block.set(at + 1, uchar(value));
@@ -17,9 +17,9 @@ void putWord(TIRDataBlock &block, int at, int value)
 
 // A Normal block as a module might write it: table entries in any order,
 // the unnamed header bytes set.
-TIRDataBlock moduleBlock()
+IrBlock moduleBlock()
 {
-    TIRDataBlock block;
+    IrBlock block;
     block.set(0, 'r');
     block.set(1, 48);
     block.set(2, 0x12);
@@ -37,9 +37,9 @@ TIRDataBlock moduleBlock()
     return block;
 }
 
-QList<TIRDuration> symbols(std::initializer_list<TIRDuration> list)
+QList<IrDuration> symbols(std::initializer_list<IrDuration> list)
 {
-    return QList<TIRDuration>(list);
+    return QList<IrDuration>(list);
 }
 
 } // namespace
@@ -70,7 +70,7 @@ private slots:
 
 void TestIrTiming::readsSymbolsOfEachCapture()
 {
-    TIRDataBlock block = moduleBlock();
+    IrBlock block = moduleBlock();
     block.set(128, 'r');
     block.set(129, 51);
     putWord(block, 136, 3);
@@ -90,8 +90,8 @@ void TestIrTiming::readsSymbolsOfEachCapture()
     QCOMPARE(captures[1].symbols(), symbols({{7, 9}, {1, 2}, {1, 2}}));
     QCOMPARE(captures[0].carrierHz(), 38416);
 
-    QVERIFY(IrTiming::capturesOf(TIRDataBlock()).isEmpty());
-    QVERIFY(IrTiming::capturesOf(TIRDataBlock::filled(0xFF)).isEmpty());
+    QVERIFY(IrTiming::capturesOf(IrBlock()).isEmpty());
+    QVERIFY(IrTiming::capturesOf(IrBlock::filled(0xFF)).isEmpty());
     QCOMPARE(IrTiming::capturesOf(moduleBlock()).size(), 1);
 }
 
@@ -137,10 +137,10 @@ void TestIrTiming::leadOut()
 
 void TestIrTiming::blockRoundTripIsExact_data()
 {
-    QTest::addColumn<TIRDataBlock>("block");
+    QTest::addColumn<IrBlock>("block");
 
     const auto encoded = [](IrProtocol protocol, quint32 address, quint32 command) {
-        const IrResult<TIRDataBlock> block = IrEncoder::block({protocol, address, command});
+        const IrResult<IrBlock> block = IrEncoder::block({protocol, address, command});
         return block.value();
     };
     QTest::newRow("NEC") << encoded(IrProtocol::Nec, 0x04, 0x08);
@@ -148,15 +148,15 @@ void TestIrTiming::blockRoundTripIsExact_data()
     QTest::newRow("RC5/RC6 block") << encoded(IrProtocol::Rc6, 0x00, 0x0C);
     QTest::newRow("Sharp, two halves") << encoded(IrProtocol::Sharp, 0x11, 0xA5);
 
-    const IrTiming full(49, QList<TIRDuration>(512, TIRDuration{130, 21}), 100, 512);
+    const IrTiming full(49, QList<IrDuration>(512, IrDuration{130, 21}), 100, 512);
     QTest::newRow("512 symbols") << IrBlockWriter::write({full}).value();
     QTest::newRow("empty capture") << IrBlockWriter::write({IrTiming(0, {})}).value();
 }
 
 void TestIrTiming::blockRoundTripIsExact()
 {
-    QFETCH(TIRDataBlock, block);
-    const IrResult<TIRDataBlock> again = IrBlockWriter::write(IrTiming::capturesOf(block));
+    QFETCH(IrBlock, block);
+    const IrResult<IrBlock> again = IrBlockWriter::write(IrTiming::capturesOf(block));
     QVERIFY2(again.isOk(), qPrintable(again.error()));
     QCOMPARE(again.value(), block);
 }
@@ -167,7 +167,7 @@ void TestIrTiming::blockRoundTripIsExact()
 void TestIrTiming::foreignTableKeepsDurations()
 {
     const QList<IrTiming> captures = IrTiming::capturesOf(moduleBlock());
-    const IrResult<TIRDataBlock> written = IrBlockWriter::write(captures);
+    const IrResult<IrBlock> written = IrBlockWriter::write(captures);
     QVERIFY(written.isOk());
     QCOMPARE(IrTiming::capturesOf(written.value()), captures);
     QCOMPARE(written.value().at(2), uchar(0));
@@ -228,7 +228,7 @@ void TestIrTiming::carrierPeriod()
 // to 256, whatever SymbolCount says.
 void TestIrTiming::capacityLimitsReading()
 {
-    TIRDataBlock block = TIRDataBlock::filled(0x11);
+    IrBlock block = IrBlock::filled(0x11);
     block.set(0, 'r');
     block.set(128, 0);
     putWord(block, 8, 600);
@@ -245,13 +245,13 @@ void TestIrTiming::refusals_data()
     QTest::addColumn<QString>("error");
 
     QTest::newRow("too many symbols")
-        << QList<IrTiming>{IrTiming(49, QList<TIRDuration>(600, TIRDuration{130, 21}))}
+        << QList<IrTiming>{IrTiming(49, QList<IrDuration>(600, IrDuration{130, 21}))}
         << QStringLiteral("600 symbols; a block holds 512 (88 too many)");
     QTest::newRow("too many in an RC5/RC6 capture")
-        << QList<IrTiming>{IrTiming(49, {}), IrTiming(49, QList<TIRDuration>(300, TIRDuration{130, 21}))}
+        << QList<IrTiming>{IrTiming(49, {}), IrTiming(49, QList<IrDuration>(300, IrDuration{130, 21}))}
         << QStringLiteral("capture 2: 300 symbols; a capture of an RC5/RC6 block holds 256 (44 too many)");
 
-    QList<TIRDuration> distinct;
+    QList<IrDuration> distinct;
     for (int k = 0; k < 20; ++k)
         distinct.append({quint16(100 << (k % 10)), quint16(k < 10 ? 20 : 200)});
     QTest::newRow("20 distinct durations")
@@ -266,7 +266,7 @@ void TestIrTiming::refusals()
 {
     QFETCH(QList<IrTiming>, captures);
     QFETCH(QString, error);
-    const IrResult<TIRDataBlock> result = IrBlockWriter::write(captures);
+    const IrResult<IrBlock> result = IrBlockWriter::write(captures);
     QVERIFY(!result.isOk());
     QCOMPARE(result.error(), error);
 }
@@ -320,11 +320,11 @@ void TestIrTiming::jitterMergesIntoTable()
     }
     const IrTiming timing = IrTiming::fromMicros(38000, pulses, 0, 0).value();
     QSet<QPair<int, int>> distinct;
-    for (const TIRDuration &d : timing.symbols())
+    for (const IrDuration &d : timing.symbols())
         distinct.insert({d.gap, d.burst});
     QVERIFY(distinct.size() > IrBlockWriter::TableEntries);
 
-    const IrResult<TIRDataBlock> block = IrBlockWriter::write({timing});
+    const IrResult<IrBlock> block = IrBlockWriter::write({timing});
     QVERIFY2(block.isOk(), qPrintable(block.error()));
     const QList<Pulse> read = IrTiming::fromBlock(block.value(), 0).pulses();
     QCOMPARE(read.size(), pulses.size());
@@ -338,11 +338,11 @@ void TestIrTiming::jitterMergesIntoTable()
 // Sixteen entries fit as they are, however close: nothing is merged.
 void TestIrTiming::distinctLengthsAreNotMerged()
 {
-    QList<TIRDuration> table;
+    QList<IrDuration> table;
     for (int k = 0; k < 16; ++k)
         table.append({quint16(100 + k), 20});
     const IrTiming timing(49, table);
-    const IrResult<TIRDataBlock> block = IrBlockWriter::write({timing});
+    const IrResult<IrBlock> block = IrBlockWriter::write({timing});
     QVERIFY(block.isOk());
     QCOMPARE(IrTiming::fromBlock(block.value(), 0), timing);
 }

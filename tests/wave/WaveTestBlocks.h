@@ -1,7 +1,7 @@
 #pragma once
 
-#include "irsignal/TIRDataBlock.h"
-#include "irsignal/WaveRenderer.h"
+#include "core/signal/IrBlock.h"
+#include "core/signal/WaveRenderer.h"
 
 #include <QImage>
 #include <QList>
@@ -13,13 +13,13 @@
 struct TestCapture
 {
     uchar carrierPeriod = 48;
-    QList<TIRDuration> table;
+    QList<IrDuration> table;
     QList<int> symbols;
     int repeatStart = 0;
     int repeatEnd = 0;
 };
 
-inline void putWord(TIRDataBlock &block, int offset, int value)
+inline void putWord(IrBlock &block, int offset, int value)
 {
     block.set(offset, uchar(value >> 8));
     block.set(offset + 1, uchar(value));
@@ -27,10 +27,10 @@ inline void putWord(TIRDataBlock &block, int offset, int value)
 
 // Writes capture with its header at headerOffset and its symbols at
 // symbolOffset, and marks the capture valid.
-inline void writeCapture(TIRDataBlock &block, int headerOffset, int symbolOffset,
+inline void writeCapture(IrBlock &block, int headerOffset, int symbolOffset,
                          const TestCapture &capture)
 {
-    block.set(headerOffset, TIRFrameHeader::MarkerValid);
+    block.set(headerOffset, CaptureHeader::MarkerValid);
     block.set(headerOffset + 1, capture.carrierPeriod);
     putWord(block, headerOffset + 4, capture.repeatStart);
     putWord(block, headerOffset + 6, capture.repeatEnd);
@@ -47,18 +47,18 @@ inline void writeCapture(TIRDataBlock &block, int headerOffset, int symbolOffset
     }
 }
 
-inline TIRDataBlock normalBlock(const TestCapture &capture)
+inline IrBlock normalBlock(const TestCapture &capture)
 {
-    TIRDataBlock block;
-    writeCapture(block, 0, TIRDataBlock::SymbolsOffset, capture);
+    IrBlock block;
+    writeCapture(block, 0, IrBlock::SymbolsOffset, capture);
     return block;
 }
 
-inline TIRDataBlock rc5Block(const TestCapture &first, const TestCapture &second)
+inline IrBlock rc5Block(const TestCapture &first, const TestCapture &second)
 {
-    TIRDataBlock block;
-    writeCapture(block, 0, TIRDataBlock::SymbolsOffset, first);
-    writeCapture(block, TIRDataBlock::SecondHeaderOffset, TIRDataBlock::SecondSymbolsOffset, second);
+    IrBlock block;
+    writeCapture(block, 0, IrBlock::SymbolsOffset, first);
+    writeCapture(block, IrBlock::SecondHeaderOffset, IrBlock::SecondSymbolsOffset, second);
     return block;
 }
 

@@ -1,7 +1,7 @@
 #include "WaveTestBlocks.h"
 
-#include "irsignal/WaveRenderer.h"
-#include "irsignal/WaveTraces.h"
+#include "core/signal/WaveRenderer.h"
+#include "core/signal/WaveTraces.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -21,7 +21,7 @@ QImage band(const WaveTraces &traces, int t)
     return traces.image().copy(0, WaveTraces::BandHeight * t, W, WaveTraces::BandHeight);
 }
 
-QImage rendered(const TIRDataBlock &block, QRgb pen, int scale = WaveTraces::NormalScale)
+QImage rendered(const IrBlock &block, QRgb pen, int scale = WaveTraces::NormalScale)
 {
     WaveRenderer renderer(QLocale::c());
     (void)renderer.draw(block, scale, pen, false, ScrollWidth);
@@ -158,7 +158,7 @@ void TestWave::timeLabelFits()
     QFETCH(qint64, pixels);
     QFETCH(bool, showTime);
     QFETCH(bool, fits);
-    QCOMPARE(WaveRenderer::TimeLabelFits(micros, pixels, showTime), fits);
+    QCOMPARE(WaveRenderer::timeLabelFits(micros, pixels, showTime), fits);
 }
 
 void TestWave::segmentLabels_data()
@@ -230,7 +230,7 @@ void TestWave::axisLabel()
 
 void TestWave::axisIsDrawnAndFollowsLocaleAndScale()
 {
-    const TIRDataBlock block = normalBlock(singleSymbol());
+    const IrBlock block = normalBlock(singleSymbol());
     WaveRenderer renderer(QLocale::c());
     (void)renderer.draw(block, 60, WaveRenderer::Red, false, ScrollWidth);
     const QImage at60 = renderer.strip();
@@ -258,7 +258,7 @@ void TestWave::axisIsDrawnAndFollowsLocaleAndScale()
 
 void TestWave::noIrData()
 {
-    for (const TIRDataBlock &block : {TIRDataBlock(), TIRDataBlock::filled(0xFF)}) {
+    for (const IrBlock &block : {IrBlock(), IrBlock::filled(0xFF)}) {
         WaveRenderer renderer(QLocale::c());
         QCOMPARE(renderer.draw(block, 60, WaveRenderer::Red, true, ScrollWidth), ScrollWidth + 10);
         const QImage &strip = renderer.strip();
@@ -271,7 +271,7 @@ void TestWave::noIrData()
 
 void TestWave::traceEnd_data()
 {
-    QTest::addColumn<TIRDataBlock>("block");
+    QTest::addColumn<IrBlock>("block");
     QTest::addColumn<int>("scale");
     QTest::addColumn<int>("traceEnd");
 
@@ -286,7 +286,7 @@ void TestWave::traceEnd_data()
 
 void TestWave::traceEnd()
 {
-    QFETCH(TIRDataBlock, block);
+    QFETCH(IrBlock, block);
     QFETCH(int, scale);
     QFETCH(int, traceEnd);
     WaveRenderer renderer(QLocale::c());
@@ -301,8 +301,8 @@ void TestWave::passesStopAtBlockEnd()
     // Counts and repeat bounds past the block draw up to symbol 511 only:
     // the same picture as counts clamped to 512.
     TestCapture capture{0, {{10, 1}}, QList<int>(512, 0), 500, 512};
-    TIRDataBlock clamped = normalBlock(capture);
-    TIRDataBlock beyond = clamped;
+    IrBlock clamped = normalBlock(capture);
+    IrBlock beyond = clamped;
     putWord(beyond, 8, 0xFFFF);
     putWord(beyond, 6, 0xFFFF);
     WaveRenderer renderer(QLocale::c());
@@ -322,13 +322,13 @@ void TestWave::randomBlocksStayInside()
     traces.setShowTime(true);
     const int scales[] = {1, 3, 5, 7, 15, 60, 640, 960};
     for (int n = 0; n < 300; ++n) {
-        QByteArray bytes(TIRDataBlock::Size + int(random.bounded(3)) - 1, '\0');
+        QByteArray bytes(IrBlock::Size + int(random.bounded(3)) - 1, '\0');
         random.fillRange(reinterpret_cast<quint32 *>(bytes.data()), bytes.size() / 4);
         bytes[0] = 'r';
         if (n % 3 == 0)
             bytes[128] = 'r';
         const int scale = scales[random.bounded(int(std::size(scales)))];
-        const int end = renderer.draw(TIRDataBlock::fromField(bytes), scale,
+        const int end = renderer.draw(IrBlock::fromField(bytes), scale,
                                       n % 2 ? WaveRenderer::Red : WaveRenderer::Grey, true, ScrollWidth);
         QVERIFY(end == ScrollWidth + 10 || (end >= ScrollWidth && end <= W));
 
@@ -345,7 +345,7 @@ void TestWave::initialState()
     QVERIFY(!traces.isRolling());
     QVERIFY(!traces.showTime());
     for (int t = 0; t < 2; ++t) {
-        QCOMPARE(traces.traceBlock(t), TIRDataBlock());
+        QCOMPARE(traces.traceBlock(t), IrBlock());
         QCOMPARE(traces.traceEnd(t), 0);
     }
     QCOMPARE(traces.image().size(), QSize(W, 100));
@@ -355,18 +355,18 @@ void TestWave::initialState()
 void TestWave::bands_data()
 {
     QTest::addColumn<bool>("rolling");
-    QTest::addColumn<TIRDataBlock>("shownBefore");
-    QTest::addColumn<TIRDataBlock>("current");
-    QTest::addColumn<TIRDataBlock>("lower");
+    QTest::addColumn<IrBlock>("shownBefore");
+    QTest::addColumn<IrBlock>("current");
+    QTest::addColumn<IrBlock>("lower");
     QTest::addColumn<QRgb>("lowerPen");
 
-    const TIRDataBlock a = normalBlock(shortSignal(200));
-    const TIRDataBlock b = normalBlock(shortSignal(300));
+    const IrBlock a = normalBlock(shortSignal(200));
+    const IrBlock b = normalBlock(shortSignal(300));
     const TestCapture first = shortSignal(250);
     const TestCapture second{36, {{150, 30}, {500, 10}}, {1, 0, 1, 1, 0}, 1, 5};
-    const TIRDataBlock rc5 = rc5Block(first, second);
-    const TIRDataBlock secondCapture = normalBlock(second);
-    const TIRDataBlock empty = TIRDataBlock::filled(0xFF);
+    const IrBlock rc5 = rc5Block(first, second);
+    const IrBlock secondCapture = normalBlock(second);
+    const IrBlock empty = IrBlock::filled(0xFF);
 
     QTest::newRow("auto clear, normal") << false << a << b << empty << WaveRenderer::Grey;
     QTest::newRow("rolling, normal") << true << a << b << a << WaveRenderer::Grey;
@@ -377,9 +377,9 @@ void TestWave::bands_data()
 void TestWave::bands()
 {
     QFETCH(bool, rolling);
-    QFETCH(TIRDataBlock, shownBefore);
-    QFETCH(TIRDataBlock, current);
-    QFETCH(TIRDataBlock, lower);
+    QFETCH(IrBlock, shownBefore);
+    QFETCH(IrBlock, current);
+    QFETCH(IrBlock, lower);
     QFETCH(QRgb, lowerPen);
 
     WaveTraces traces(QLocale::c());
@@ -412,20 +412,20 @@ void TestWave::switchToAutoClearEmptiesLowerBand()
     WaveTraces traces(QLocale::c());
     traces.setScrollBoxWidth(ScrollWidth);
     traces.setRolling(true);
-    const TIRDataBlock a = normalBlock(shortSignal(200));
-    const TIRDataBlock b = normalBlock(shortSignal(300));
+    const IrBlock a = normalBlock(shortSignal(200));
+    const IrBlock b = normalBlock(shortSignal(300));
     traces.drawWave(true, true, a.toByteArray());
     traces.drawWave(true, true, b.toByteArray());
     QCOMPARE(band(traces, 1), rendered(a, WaveRenderer::Grey));
 
     traces.setRolling(false);
     traces.drawWave(false, true, b.toByteArray());
-    QCOMPARE(band(traces, 1), rendered(TIRDataBlock::filled(0xFF), WaveRenderer::Grey));
+    QCOMPARE(band(traces, 1), rendered(IrBlock::filled(0xFF), WaveRenderer::Grey));
 
     // Back in Rolling the lower band stays empty until the row changes.
     traces.setRolling(true);
     traces.drawWave(false, true, b.toByteArray());
-    QCOMPARE(band(traces, 1), rendered(TIRDataBlock::filled(0xFF), WaveRenderer::Grey));
+    QCOMPARE(band(traces, 1), rendered(IrBlock::filled(0xFF), WaveRenderer::Grey));
     traces.drawWave(true, true, a.toByteArray());
     QCOMPARE(band(traces, 1), rendered(b, WaveRenderer::Grey));
 }
@@ -447,7 +447,7 @@ void TestWave::clearThenRollShowsNoData()
     }
 
     traces.drawWave(true, true, normalBlock(shortSignal(300)).toByteArray());
-    QCOMPARE(band(traces, 1), rendered(TIRDataBlock::filled(0xFF), WaveRenderer::Grey));
+    QCOMPARE(band(traces, 1), rendered(IrBlock::filled(0xFF), WaveRenderer::Grey));
     QVERIFY(countText(band(traces, 1), QRect(8, 8, 80, 14)) > 0);
 }
 
@@ -457,12 +457,12 @@ void TestWave::shortFieldIsEmpty()
     traces.setScrollBoxWidth(ScrollWidth);
     const QByteArray field = normalBlock(shortSignal()).toByteArray().left(511);
     traces.drawWave(false, true, field);
-    QCOMPARE(traces.traceBlock(0), TIRDataBlock::filled(0xFF));
+    QCOMPARE(traces.traceBlock(0), IrBlock::filled(0xFF));
     QCOMPARE(traces.traceEnd(0), ScrollWidth + 10);
-    QCOMPARE(band(traces, 0), rendered(TIRDataBlock::filled(0xFF), WaveRenderer::Red));
+    QCOMPARE(band(traces, 0), rendered(IrBlock::filled(0xFF), WaveRenderer::Red));
 
     // Bytes past the first 512 do not count.
-    const TIRDataBlock block = normalBlock(shortSignal());
+    const IrBlock block = normalBlock(shortSignal());
     traces.drawWave(false, true, block.toByteArray() + QByteArray(40, 'x'));
     QCOMPARE(traces.traceBlock(0), block);
 }
@@ -473,7 +473,7 @@ void TestWave::emptyTableDrawsNothing()
     traces.setScrollBoxWidth(ScrollWidth);
     traces.drawWave(true, true, normalBlock(shortSignal()).toByteArray());
     const QImage before = traces.image();
-    const TIRDataBlock upper = traces.traceBlock(0);
+    const IrBlock upper = traces.traceBlock(0);
     traces.drawWave(true, false, QByteArray());
     QCOMPARE(traces.image(), before);
     QCOMPARE(traces.traceBlock(0), upper);

@@ -1,6 +1,6 @@
 #include "WaveTestBlocks.h"
 
-#include "irsignal/WaveView.h"
+#include "gui/wave/WaveView.h"
 
 #include <QAction>
 #include <QMenu>
@@ -16,7 +16,7 @@ private slots:
     void init();
     void cleanup();
 
-    void popupMenuModes();
+    void contextMenuModes();
     void drawSetsScrollRange();
     void showsImageAtScrollPosition();
     void clearWaveBlanksShownPicture();
@@ -39,11 +39,11 @@ void TestWaveView::cleanup()
     m_view = nullptr;
 }
 
-void TestWaveView::popupMenuModes()
+void TestWaveView::contextMenuModes()
 {
     QAction *rolling = m_view->rollingItem();
     QAction *autoClear = m_view->autoClearItem();
-    QCOMPARE(m_view->popupMenu()->actions(), (QList<QAction *>{rolling, autoClear}));
+    QCOMPARE(m_view->contextMenu()->actions(), (QList<QAction *>{rolling, autoClear}));
     QCOMPARE(rolling->text(), QStringLiteral("Rolling"));
     QCOMPARE(autoClear->text(), QStringLiteral("Auto Clear"));
     QVERIFY(!rolling->isChecked());
@@ -86,7 +86,7 @@ void TestWaveView::drawSetsScrollRange()
     m_view->traces().normalSize();
     while (m_view->traces().waveScale() != 1)
         m_view->traces().zoomIn();
-    const TIRDataBlock longBlock = normalBlock({0, {{2212, 1}}, QList<int>(8, 0), 0, 0});
+    const IrBlock longBlock = normalBlock({0, {{2212, 1}}, QList<int>(8, 0), 0, 0});
     m_view->drawWave(false, true, longBlock.toByteArray());
     QCOMPARE(m_view->traces().imageWidth(), WaveRenderer::StripWidth);
     QCOMPARE(bar->maximum(), WaveRenderer::StripWidth - m_view->viewport()->width());

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "irsignal/IrCode.h"
+#include "core/signal/IrCode.h"
 
 #include <QStringView>
 

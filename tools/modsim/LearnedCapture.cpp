@@ -1,7 +1,7 @@
 #include "modsim/LearnedCapture.h"
 
-#include "irsignal/IrBlockWriter.h"
-#include "irsignal/IrEncoder.h"
+#include "core/signal/IrBlockWriter.h"
+#include "core/signal/IrEncoder.h"
 
 namespace LearnedCapture {
 
@@ -11,11 +11,11 @@ namespace {
 // capture written as a Normal block.
 [[nodiscard]] IrResult<QByteArray> frame(const IrTiming &timing)
 {
-    const IrResult<TIRDataBlock> block = IrBlockWriter::write({timing});
+    const IrResult<IrBlock> block = IrBlockWriter::write({timing});
     if (!block.isOk())
         return IrResult<QByteArray>::refused(block.error());
     const QByteArray bytes = block.value().toByteArray();
-    return bytes.first(HeaderSize) + bytes.sliced(TIRDataBlock::SymbolsOffset, DataSize);
+    return bytes.first(HeaderSize) + bytes.sliced(IrBlock::SymbolsOffset, DataSize);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "irsignal/IrResult.h"
+#include "core/signal/IrResult.h"
 #include "modsim/IrKey.h"
 
 #include <QByteArray>

@@ -1,6 +1,6 @@
 #include "modsim/SimulatorEngine.h"
 
-#include "irsignal/IrTiming.h"
+#include "core/signal/IrTiming.h"
 #include "modsim/EepromStore.h"
 #include "modsim/LearnedCapture.h"
 #include "modsim/SimulatorContext.h"

@@ -1,0 +1,48 @@
+#include "core/document/WorkingFileLock.h"
+
+#include "core/common/ZoqError.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLockFile>
+
+WorkingFileLock::WorkingFileLock() = default;
+
+WorkingFileLock::~WorkingFileLock() = default;
+
+void WorkingFileLock::acquire(const QString &path)
+{
+    if (isHeld() && m_path == path)
+        return;
+    release();
+    auto lock = std::make_unique<QLockFile>(path + QLatin1String(".lock"));
+    // The other copy may run for hours: only a lock whose owner has died is stale.
+    lock->setStaleLockTime(0);
+    if (lock->tryLock(0)) {
+        m_path = path;
+        m_lock = std::move(lock);
+        return;
+    }
+    if (lock->error() == QLockFile::LockFailedError) {
+        throw ZoqError(QStringLiteral("%1 is in use by another running copy of the program.")
+                           .arg(QFileInfo(path).fileName()));
+    }
+    throw ZoqError(
+        QStringLiteral("Cannot create the lock file \"%1.lock\".").arg(QDir::toNativeSeparators(path)));
+}
+
+void WorkingFileLock::release()
+{
+    m_lock.reset();
+    m_path.clear();
+}
+
+bool WorkingFileLock::isHeld() const
+{
+    return m_lock != nullptr;
+}
+
+QString WorkingFileLock::path() const
+{
+    return m_path;
+}

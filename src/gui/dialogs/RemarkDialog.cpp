@@ -1,0 +1,6 @@
+#include "gui/dialogs/RemarkDialog.h"
+
+RemarkDialog::RemarkDialog(QWidget *parent)
+    : TextEntryDialog(QStringLiteral("Remark"), QStringLiteral("Remark:"), MaxLength, parent)
+{
+}

@@ -1,0 +1,17 @@
+# Fails when a file under CORE_DIR includes a widget header or anything from
+# src/gui or src/app.
+file(GLOB_RECURSE sources "${CORE_DIR}/*.h" "${CORE_DIR}/*.cpp")
+set(pattern "#[ \t]*include[ \t]*[<\"](QtWidgets/|Q(Widget|Dialog|MainWindow|MessageBox|FileDialog|Application|AbstractScrollArea|Menu|Action)[>\"]|gui/|app/)")
+set(offenders "")
+foreach(source ${sources})
+    file(STRINGS "${source}" lines REGEX "${pattern}")
+    foreach(line ${lines})
+        list(APPEND offenders "${source}: ${line}")
+    endforeach()
+endforeach()
+if(offenders)
+    list(JOIN offenders "\n" text)
+    message(FATAL_ERROR "The core reaches for widgets or up into gui/ or app/:\n${text}")
+endif()
+list(LENGTH sources count)
+message(STATUS "${count} core files include nothing from widgets, gui/ or app/")
