@@ -1,5 +1,6 @@
 #include "core/document/DocumentStore.h"
 
+#include "core/common/SafeFile.h"
 #include "core/common/ZoqError.h"
 #include "core/document/CodeTable.h"
 #include "core/document/SqliteConnection.h"
@@ -7,7 +8,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QStringList>
@@ -179,15 +179,8 @@ QByteArray templateBytes()
 
 void writeTemplate(const QString &path)
 {
-    const QByteArray bytes = templateBytes();
-    QSaveFile file(path);
     // The program's folder may allow writing the file but not creating new ones.
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly))
-        throw ZoqError(QStringLiteral("Cannot create \"%1\": %2.").arg(fileText(path), file.errorString()));
-    writeBytes(file, bytes, path);
-    if (!file.commit())
-        throw ZoqError(QStringLiteral("Cannot write \"%1\": %2.").arg(fileText(path), file.errorString()));
+    SafeFile::write(path, templateBytes(), SafeFile::Fallback::OverwriteInPlace);
     removeStaleJournal(path);
 }
 

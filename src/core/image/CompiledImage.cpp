@@ -1,14 +1,14 @@
 #include "core/image/CompiledImage.h"
 
+#include "core/common/SafeFile.h"
 #include "core/common/ZoqError.h"
 #include "core/document/CodeTable.h"
 #include "core/document/TableWalkGuard.h"
-#include "core/image/ImageSlots.h"
 #include "core/image/EepromImage.h"
+#include "core/image/ImageSlots.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 namespace {
 
@@ -49,13 +49,8 @@ void writeImageFile(CodeTable &table, const QString &path)
     image.reserve(EepromImage::Size);
     walkSlots(table, [&](int) { image.append(slotFromField(table.irData())); });
 
-    QSaveFile file(path);
     // An existing file in a folder that takes no new files is overwritten in place.
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly))
-        throw ZoqError(QStringLiteral("Cannot create file \"%1\". %2").arg(nativePath(path), file.errorString()));
-    if (file.write(image) != image.size() || !file.commit())
-        throw ZoqError(QStringLiteral("Cannot write file \"%1\". %2").arg(nativePath(path), file.errorString()));
+    SafeFile::write(path, image, SafeFile::Fallback::OverwriteInPlace);
 }
 
 QByteArray readImageFile(const QString &path)

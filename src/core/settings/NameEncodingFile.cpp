@@ -1,22 +1,16 @@
 #include "core/settings/NameEncodingFile.h"
 
-#include "core/settings/IniFile.h"
+#include "core/common/SafeFile.h"
 #include "core/common/ZoqError.h"
+#include "core/settings/IniFile.h"
 
 #include <QDir>
-#include <QSaveFile>
 
 namespace NameEncodingFile {
 namespace {
 
 const QString Section = QStringLiteral("NAMES");
 const QString Key = QStringLiteral("ENCODING");
-
-[[nodiscard]] QString failureText(const QString &path, const QString &reason)
-{
-    return QStringLiteral("Cannot write the name encoding file \"%1\": %2")
-        .arg(QDir::toNativeSeparators(path), reason);
-}
 
 } // namespace
 
@@ -38,17 +32,7 @@ QByteArray text(NameEncoding::Kind kind)
 
 void write(const QString &path, NameEncoding::Kind kind)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw ZoqError(failureText(path, file.errorString()));
-    const QByteArray bytes = text(kind);
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        throw ZoqError(failureText(path, reason));
-    }
-    if (!file.commit())
-        throw ZoqError(failureText(path, file.errorString()));
+    SafeFile::write(path, text(kind));
 }
 
 } // namespace NameEncodingFile

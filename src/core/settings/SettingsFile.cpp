@@ -1,11 +1,11 @@
 #include "core/settings/SettingsFile.h"
 
-#include "core/settings/IniFile.h"
+#include "core/common/SafeFile.h"
 #include "core/common/ZoqError.h"
+#include "core/settings/IniFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QSaveFile>
 
 namespace SettingsFile {
 namespace {
@@ -18,11 +18,6 @@ const QString IrFormatSection = QStringLiteral("IRFORMAT");
 
 constexpr int NormalFormat = 1;
 constexpr int Rc5Rc6Format = 2;
-
-[[nodiscard]] QString failureText(const QString &path, const QString &reason)
-{
-    return QStringLiteral("Cannot write the settings file \"%1\": %2").arg(QDir::toNativeSeparators(path), reason);
-}
 
 } // namespace
 
@@ -60,17 +55,7 @@ QByteArray settingsText(const Settings &settings)
 
 void writeSettings(const QString &path, const Settings &settings)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw ZoqError(failureText(path, file.errorString()));
-    const QByteArray text = settingsText(settings);
-    if (file.write(text) != text.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        throw ZoqError(failureText(path, reason));
-    }
-    if (!file.commit())
-        throw ZoqError(failureText(path, file.errorString()));
+    SafeFile::write(path, settingsText(settings));
 }
 
 } // namespace SettingsFile

@@ -2,11 +2,12 @@
 
 #include "core/common/AppTexts.h"
 #include "core/common/Prompt.h"
+#include "core/common/SafeFile.h"
 #include "core/common/ZoqError.h"
+#include "core/signal/IrBlock.h"
+#include "core/signal/IrDataText.h"
 #include "gui/hexedit/HexEditor.h"
 #include "gui/hexedit/IrDataHost.h"
-#include "core/signal/IrDataText.h"
-#include "core/signal/IrBlock.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -15,7 +16,6 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenu>
-#include <QSaveFile>
 #include <QScreen>
 #include <QStatusBar>
 #include <QVBoxLayout>
@@ -168,12 +168,7 @@ void IrDataDialog::saveTextFile()
             return;
 
         const QByteArray text = irDataText(m_editor->read(0, IrBlock::Size));
-        // Written beside the target and renamed in, so a failed write leaves
-        // an existing file as it was.
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit())
-            throw ZoqError(QStringLiteral("Cannot write file \"%1\". %2")
-                               .arg(QDir::toNativeSeparators(path), file.errorString()));
+        SafeFile::write(path, text);
     });
 }
 
