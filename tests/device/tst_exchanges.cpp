@@ -163,6 +163,7 @@ private slots:
 
     void learnOneRow();
     void learnThreeRows();
+    void learnStoresIntoItsRowWhenCurrentRowMoves();
     void stopDuringSecondOfThree();
     void learnWithoutModule();
     void learnReadsWholeLongerCapture();
@@ -306,7 +307,7 @@ void TestExchanges::learnOneRow()
     QVERIFY(!run.isLearning());
     QCOMPARE(host.m_events,
              (QStringList{QStringLiteral("detach"), QStringLiteral("current 2"), QStringLiteral("capturing 1"),
-                          QStringLiteral("store 2"), QStringLiteral("draw 0"), QStringLiteral("scroll"),
+                          QStringLiteral("current 2"), QStringLiteral("store 2"), QStringLiteral("draw 0"), QStringLiteral("scroll"),
                           QStringLiteral("attach"), QStringLiteral("capturing 0")}));
     QCOMPARE(host.m_blocks[1],
              SignalLayout::blockFromCapture(expectedCapture(SignalLayout::FormatNormal), 1, "Power"));
@@ -319,6 +320,24 @@ void TestExchanges::learnOneRow()
     QCOMPARE(frames[1].bytes, Frames::esc());
     QVERIFY(m_prompt.asked().isEmpty());
     QVERIFY(!m_link->isBusy());
+}
+
+// A click in the grid while the module is asked to learn moves the current
+// row; the captured key still lands in the row it was learned for.
+void TestExchanges::learnStoresIntoItsRowWhenCurrentRowMoves()
+{
+    SimulatorSettings settings;
+    settings.captureDelayMs = 300;
+    startSimulator(settings);
+    TestLearnHost host;
+    host.m_selection = {2};
+    host.m_onCapturing = [&host](int) { QTimer::singleShot(50, [&host] { host.m_current = 5; }); };
+    LearnRun run(*m_link, m_prompt, host);
+    run.learnOrStop(m_learn);
+
+    QCOMPARE(host.m_blocks[1],
+             SignalLayout::blockFromCapture(expectedCapture(SignalLayout::FormatNormal), 1, "Key2"));
+    QCOMPARE(host.m_blocks[4], IrBlock::filled(5));
 }
 
 void TestExchanges::learnThreeRows()

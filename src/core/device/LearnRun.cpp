@@ -59,6 +59,9 @@ bool LearnRun::learnRow(int row, const Parameters &parameters, bool roll)
     if (!awaitCapture(SignalLayout::captureSize(parameters.irFormat)))
         return false;
     const QByteArray capture(m_link.received().constData(), m_link.bytesRead());
+    // The acknowledgement wait keeps the window live, so the current row may
+    // have moved meanwhile: the key belongs to the row it was learned for.
+    m_host.makeCurrent(row);
     m_host.storeBlock(SignalLayout::blockFromCapture(capture, parameters.irFormat, name));
     m_host.drawWave(roll);
     m_host.scrollWaveToStart();
