@@ -65,7 +65,7 @@ void report(const char *what, int scale, bool showTime, bool zoom = false)
     const QByteArray field = fullBlock();
     traces.drawWave(true, true, field);
     traces.drawWave(true, true, field);
-    std::printf("drawWave %-28s scale %2d, show time %-3s: median %.3f ms (m_ends %d)\n", what,
+    std::printf("drawWave %-28s scale %2d, show time %-3s: median %.3f ms (right end %d)\n", what,
                 traces.waveScale(), showTime ? "on" : "off", medianMs(traces, field, zoom),
                 traces.traceEnd(0));
 }

@@ -35,7 +35,7 @@ private:
     void run(const Parameters &parameters);
     // false when the run has to end.
     [[nodiscard]] bool learnRow(int row, const Parameters &parameters, bool roll);
-    // true when a capture was read into received before a Stop request.
+    // true when a capture was read into the link's receive buffer before a Stop request.
     [[nodiscard]] bool awaitCapture(int size);
     void finish();
 

@@ -8,11 +8,11 @@ class QPushButton;
 class QStatusBar;
 
 // The progress dialog of an EEPROM transfer, shown without blocking while the
-// transfer runs. isRunning is true from the moment it is shown until it is
+// transfer runs. isRunning() is true from the moment it is shown until it is
 // closed (Cancel, the close box or Escape): the transfer loop reads it after
 // every slot, and that is the only way the user stops a transfer. Minimising
 // the dialog or the main window hides it without closing it. The main window
-// owns the one instance, so isRunning is process-wide.
+// owns the one instance, so isRunning() is process-wide.
 class TransferProgressDialog final : public QDialog
 {
     Q_OBJECT

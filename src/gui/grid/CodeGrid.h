@@ -11,7 +11,7 @@ class CodeGridDelegate;
 class CodeGridIndicator;
 class CodeTable;
 
-// m_grid: the code grid over the open code table. One line per row of the
+// The code grid over the open code table. One line per row of the
 // table, one column per field; no editing, no row added, removed or moved.
 //
 // The grid's current row and the table's cursor follow each other. Besides
