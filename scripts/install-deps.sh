@@ -10,6 +10,10 @@ packages=(
 if [ "${1:-}" = "--desktop" ]; then
     packages+=(libqt6gui6 qt6-wayland)
 fi
+# The fuzz harnesses (scripts/fuzz.sh): clang with libFuzzer and the sanitizers.
+if [ "${1:-}" = "--fuzz" ]; then
+    packages+=(clang libclang-rt-14-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
