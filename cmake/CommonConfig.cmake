@@ -7,7 +7,16 @@ target_compile_definitions(zoq_common INTERFACE
     QT_NO_NARROWING_CONVERSIONS_IN_CONNECT
     QT_NO_URL_CAST_FROM_STRING)
 target_include_directories(zoq_common INTERFACE ${PROJECT_SOURCE_DIR}/src)
-if(ZOQ_SANITIZE)
+if(ZOQ_FUZZ)
+    if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+        message(FATAL_ERROR "ZOQ_FUZZ needs clang: configure with CC=clang CXX=clang++")
+    endif()
+    # Every library is instrumented for the fuzzer's coverage and checked by
+    # ASan and UBSan; only the harnesses link libFuzzer's main.
+    target_compile_options(zoq_common INTERFACE
+        -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    target_link_options(zoq_common INTERFACE -fsanitize=address,undefined)
+elseif(ZOQ_SANITIZE)
     target_compile_options(zoq_common INTERFACE
         -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
     target_link_options(zoq_common INTERFACE -fsanitize=address,undefined)

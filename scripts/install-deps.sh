@@ -4,11 +4,15 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++
-    qt6-base-dev qt6-serialport-dev libqt6sql6-sqlite qt6-qpa-plugins libgl-dev
+    qt6-base-dev qt6-serialport-dev libqt6sql6-sqlite libsqlite3-dev qt6-qpa-plugins libgl-dev
     fonts-dejavu-core
 )
 if [ "${1:-}" = "--desktop" ]; then
     packages+=(libqt6gui6 qt6-wayland)
+fi
+# The fuzz harnesses (scripts/fuzz.sh): clang with libFuzzer and the sanitizers.
+if [ "${1:-}" = "--fuzz" ]; then
+    packages+=(clang libclang-rt-14-dev)
 fi
 
 missing=()

@@ -44,6 +44,15 @@ void RawPty::write(const QByteArray &bytes)
     }
 }
 
+qsizetype RawPty::writeSome(const QByteArray &bytes)
+{
+    const int flags = ::fcntl(m_master, F_GETFL);
+    ::fcntl(m_master, F_SETFL, flags | O_NONBLOCK);
+    const ssize_t n = ::write(m_master, bytes.constData(), size_t(bytes.size()));
+    ::fcntl(m_master, F_SETFL, flags);
+    return n > 0 ? qsizetype(n) : 0;
+}
+
 bool RawPty::waitReadable(int timeoutMs) const
 {
     pollfd fd{m_master, POLLIN, 0};

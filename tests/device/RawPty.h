@@ -17,6 +17,9 @@ public:
     [[nodiscard]] const QString &slavePath() const { return m_slavePath; }
 
     void write(const QByteArray &bytes);
+    // Writes as much of bytes as the line takes now, without waiting;
+    // returns the count.
+    qsizetype writeSome(const QByteArray &bytes);
     // Everything the program wrote, waiting up to timeoutMs for the first
     // bytes and then until the line has been quiet for quietMs.
     [[nodiscard]] QByteArray readAll(int timeoutMs = 1000, int quietMs = 50);

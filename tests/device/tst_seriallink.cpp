@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QSerialPort>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -48,9 +49,16 @@ private slots:
     void waitsEndOnceApplicationQuits();
     void closeLetsWrittenBytesLeaveFirst_data();
     void closeLetsWrittenBytesLeaveFirst();
+    void writeWaitRunsEvents();
+
+    void unaskedFloodIsDroppedAndTold();
+    void floodDuringAnExchangeStaysBounded();
 
 private:
     void openOnPty();
+    // Sends to the link without pause for ms, while the program's events
+    // run; returns the count of bytes sent.
+    qint64 flood(int ms);
 
     ScriptedPrompt m_prompt;
     std::unique_ptr<RawPty> m_pty;
@@ -256,6 +264,8 @@ void TestSerialLink::readFailsWithoutPort()
 void TestSerialLink::purgeDropsDriverBytes()
 {
     openOnPty();
+    // Bytes that arrive outside an exchange are dropped as they come.
+    QVERIFY(m_link->claim());
     m_pty->write(QByteArrayLiteral("old"));
     SerialLink::pause(100);
     QCOMPARE(m_link->pollQueued(), 3);
@@ -389,6 +399,87 @@ void TestSerialLink::closeLetsWrittenBytesLeaveFirst()
     QVERIFY(took < 2500);
     QVERIFY(m_pty->holdOutput(false));
     QCOMPARE(m_pty->readAll(300), arrived);
+}
+
+qint64 TestSerialLink::flood(int ms)
+{
+    const QByteArray chunk(4096, '\x5a');
+    qint64 sent = 0;
+    QTimer sender;
+    sender.setInterval(1);
+    connect(&sender, &QTimer::timeout, [&] {
+        while (const qsizetype taken = m_pty->writeSome(chunk)) {
+            sent += taken;
+            if (taken < chunk.size())
+                break;
+        }
+    });
+    sender.start();
+    SerialLink::pause(ms);
+    return sent;
+}
+
+// Waiting for the bytes to leave runs the program's events: here the one
+// that lets the line go on.
+void TestSerialLink::writeWaitRunsEvents()
+{
+    QVERIFY(m_pty->holdOutput(true));
+    openOnPty();
+    const LineTrace trace(*m_link);
+    bool writing = true;
+    bool releasedWhileWriting = false;
+    QTimer::singleShot(100, [&] {
+        releasedWhileWriting = writing;
+        QVERIFY(m_pty->holdOutput(false));
+    });
+    QVERIFY(m_link->write(QByteArrayLiteral("frame")));
+    writing = false;
+    QVERIFY(releasedWhileWriting);
+    // The first attempt went through: no reopen.
+    QCOMPARE(trace.steps(), QStringList{QStringLiteral("write 5")});
+    QCOMPARE(m_pty->readAll(), QByteArrayLiteral("frame"));
+}
+
+void TestSerialLink::unaskedFloodIsDroppedAndTold()
+{
+    openOnPty();
+    QSignalSpy told(m_link.get(), &SerialLink::unaskedInputChanged);
+    const qint64 sent = flood(500);
+    QVERIFY2(sent > 10 * SerialLink::ReadBufferLimit, qPrintable(QString::number(sent)));
+    QVERIFY(m_link->pollQueued() <= SerialLink::ReadBufferLimit);
+    QCOMPARE(told.size(), 1);
+    QCOMPARE(told.first().first().toBool(), true);
+
+    // Quiet again: the link says so.
+    QTRY_COMPARE_WITH_TIMEOUT(told.size(), 2, SerialLink::UnaskedQuietMs + 2000);
+    QCOMPARE(told.last().first().toBool(), false);
+    QCOMPARE(m_link->pollQueued(), 0);
+
+    // A few stray bytes are dropped without a word.
+    m_pty->write(QByteArrayLiteral("xyz"));
+    SerialLink::pause(200);
+    QCOMPARE(m_link->pollQueued(), 0);
+    QCOMPARE(told.size(), 2);
+}
+
+// During an exchange nothing is dropped, but the port holds no more than its
+// limit; the next exchange starts on a clean line and hears its answer.
+void TestSerialLink::floodDuringAnExchangeStaysBounded()
+{
+    openOnPty();
+    QSignalSpy told(m_link.get(), &SerialLink::unaskedInputChanged);
+    QVERIFY(m_link->claim());
+    const qint64 sent = flood(500);
+    QVERIFY2(sent > SerialLink::ReadBufferLimit, qPrintable(QString::number(sent)));
+    QCOMPARE(m_link->pollQueued(), SerialLink::ReadBufferLimit);
+    QVERIFY(told.isEmpty());
+
+    m_link->purgeRx();
+    m_pty->write(QByteArrayLiteral("ok"));
+    char reply[2] = {};
+    QVERIFY(m_link->read(reply, 2, 1));
+    QCOMPARE(QByteArray(reply, 2), QByteArrayLiteral("ok"));
+    m_link->release();
 }
 
 QTEST_GUILESS_MAIN(TestSerialLink)

@@ -32,6 +32,9 @@ private slots:
     void saveAsRowPlacement();
     void failedSaveAsLeavesTheTarget_data();
     void failedSaveAsLeavesTheTarget();
+    void saveAsRefusesATargetInUse_data();
+    void saveAsRefusesATargetInUse();
+    void saveAsRemovesLeftPendingFiles();
     void workingFileLockKeepsOutASecondCopy();
     void workingFileLockTakesOverFromADeadCopy();
 
@@ -73,9 +76,11 @@ void postField(CodeTable &table, int recNo, const QString &field, const QVariant
 class LockHolder final
 {
 public:
-    explicit LockHolder(const QString &path)
+    // kind: empty for the working file lock, else the holder's option
+    // ("--sqlite-write", "--sqlite-read", "--whole-file").
+    explicit LockHolder(const QString &path, const QString &kind = {})
     {
-        m_process.start(QStringLiteral(ZOQ_LOCKHOLDER), {path});
+        m_process.start(QStringLiteral(ZOQ_LOCKHOLDER), kind.isEmpty() ? QStringList{path} : QStringList{kind, path});
         m_process.waitForStarted();
         m_process.waitForReadyRead();
         m_reply = QString::fromLocal8Bit(m_process.readLine()).trimmed();
@@ -358,6 +363,63 @@ void TestDocumentStore::failedSaveAsLeavesTheTarget()
     QVERIFY2(message.contains(error), qPrintable(message));
     QCOMPARE(fileBytes(target), before);
     QCOMPARE(folderEntries(m_dir->path()), entries);
+}
+
+void TestDocumentStore::saveAsRefusesATargetInUse_data()
+{
+    QTest::addColumn<QString>("lock");
+    QTest::newRow("another program writing") << "--sqlite-write";
+    QTest::newRow("another program reading") << "--sqlite-read";
+    QTest::newRow("a whole-file lock") << "--whole-file";
+}
+
+// Renamed over, the file would vanish under the other program, whose next
+// commit then fails.
+void TestDocumentStore::saveAsRefusesATargetInUse()
+{
+    QFETCH(QString, lock);
+    const QString sourcePath = file(QStringLiteral("source.zoq"));
+    DocumentStore::writeTemplate(sourcePath);
+    CodeTable source;
+    source.open(sourcePath);
+    const QString target = file(QStringLiteral("held.zoq"));
+    writeDocument(target, idRange(1, 512));
+    const QByteArray before = fileBytes(target);
+    const QStringList entries = folderEntries(m_dir->path());
+    {
+        LockHolder other(target, lock);
+        QCOMPARE(other.reply(), QStringLiteral("locked"));
+        QCOMPARE(errorText([&] { DocumentStore::saveAs(source, target); }),
+                 QStringLiteral("Cannot replace \"%1\": the file is in use by another program.")
+                     .arg(QDir::toNativeSeparators(target)));
+        QCOMPARE(fileBytes(target), before);
+        QCOMPARE(folderEntries(m_dir->path()), entries);
+    }
+    DocumentStore::saveAs(source, target);
+    QCOMPARE(queryValue(target, QStringLiteral("SELECT count(*) FROM ModelInfo")).toInt(), 6);
+}
+
+// A Save killed half-way leaves its file beside the target; the next Save to
+// that target clears it away, and nothing else.
+void TestDocumentStore::saveAsRemovesLeftPendingFiles()
+{
+    const QString sourcePath = file(QStringLiteral("source.zoq"));
+    DocumentStore::writeTemplate(sourcePath);
+    CodeTable source;
+    source.open(sourcePath);
+    const QStringList kept = {QStringLiteral(".b.zoq.backup"), QStringLiteral(".c.zoq.saving-Ab12Cd"),
+                              QStringLiteral("b.zoq.saving-Ab12Cd"), QStringLiteral(".b.zoq.saving-Ab12C")};
+    const QStringList left = {QStringLiteral(".b.zoq.saving-Ab12Cd"), QStringLiteral(".b.zoq.saving-zz99ZZ")};
+    const QString busy = QStringLiteral(".b.zoq.saving-InUse1");
+    for (const QString &name : kept + left + QStringList{busy})
+        DocumentStore::writeTemplate(file(name));
+
+    LockHolder other(file(busy), QStringLiteral("--whole-file"));
+    QCOMPARE(other.reply(), QStringLiteral("locked"));
+    DocumentStore::saveAs(source, file(QStringLiteral("b.zoq")));
+    QStringList expected = kept + QStringList{busy, QStringLiteral("b.zoq"), QStringLiteral("source.zoq")};
+    std::sort(expected.begin(), expected.end());
+    QCOMPARE(folderEntries(m_dir->path()), expected);
 }
 
 void TestDocumentStore::workingFileLockKeepsOutASecondCopy()

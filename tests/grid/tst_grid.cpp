@@ -66,6 +66,8 @@ private slots:
     void fieldNameAtX();
     void pressTarget_data();
     void pressTarget();
+    void cellText_data();
+    void cellText();
 
     void init();
     void cleanup();
@@ -163,6 +165,34 @@ void TestGrid::pressTarget()
     QFETCH(int, idWidth);
     QFETCH(PressTarget, target);
     QCOMPARE(GridGeometry::pressTargetAtX(x, idWidth), target);
+}
+
+void TestGrid::cellText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<bool>("whole");
+    QTest::newRow("fits") << QStringLiteral("Power") << 100 << true;
+    QTest::newRow("empty") << QString() << 100 << true;
+    QTest::newRow("remark of 120 characters") << QString(120, QLatin1Char('W')) << 100 << false;
+    QTest::newRow("text of 10 million characters") << QString(10'000'000, QLatin1Char('i')) << 844 << false;
+    QTest::newRow("no room") << QStringLiteral("Power") << 0 << false;
+}
+
+// What a cell paints: never wider than the cell, and only as much of a huge
+// text as can show.
+void TestGrid::cellText()
+{
+    QFETCH(QString, text);
+    QFETCH(int, width);
+    QFETCH(bool, whole);
+    const QFontMetrics metrics(m_grid->font());
+    const QString shown = GridGeometry::cellText(text, metrics, width);
+    QCOMPARE(shown == text, whole);
+    QVERIFY(metrics.horizontalAdvance(shown) <= width);
+    QVERIFY(shown.size() <= width + 1);
+    if (!whole && !shown.isEmpty())
+        QVERIFY(text.startsWith(shown.chopped(1)) && shown.endsWith(QChar(0x2026)));
 }
 
 void TestGrid::init()

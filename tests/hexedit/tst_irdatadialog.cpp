@@ -259,12 +259,12 @@ void TestIrDataDialog::openRefusals_data()
 
     const QByteArray text = irDataText(learnedBlock());
     QTest::newRow("invalid char") << QByteArray("01 G2") << "Invalid char 'G'";
-    QTest::newRow("tab") << QByteArray("01\t02") << "Invalid char '\t'";
+    QTest::newRow("tab") << QByteArray("01\t02") << "Invalid char 0x09";
     QTest::newRow("511 bytes") << text.left(text.size() - 5) << "Invalid IR data file!";
     QTest::newRow("513 bytes") << text + "FF" << "Invalid IR data file!";
     QTest::newRow("empty") << QByteArray() << "Invalid IR data file!";
     QTest::newRow("huge") << QByteArray(4 * 1024 * 1024, '0') << "Invalid IR data file! It is larger than 1 MB.";
-    QTest::newRow("ESC inside") << text.left(60) + "\x1b" + text.mid(60) << "Invalid char '\x1b'";
+    QTest::newRow("ESC inside") << text.left(60) + "\x1b" + text.mid(60) << "Invalid char 0x1B";
 }
 
 void TestIrDataDialog::openAroundControlCharacters_data()

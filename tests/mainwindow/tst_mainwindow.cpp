@@ -17,6 +17,7 @@
 #include "core/image/EepromImage.h"
 #include "modsim/ModuleSimulator.h"
 #include "support/ScriptedPrompt.h"
+#include "support/SpecialFiles.h"
 #include "TestDocument.h"
 
 #include <QAction>
@@ -42,6 +43,7 @@ using Answer = Prompt::Answer;
 // The exchanges with the module that hold the line while they run.
 enum class Exchange { Learn, Send, Download, Upload };
 Q_DECLARE_METATYPE(Exchange)
+Q_DECLARE_METATYPE(SpecialFiles::Kind)
 
 namespace {
 
@@ -106,6 +108,9 @@ private slots:
     void openRefusesBadFileAndGoesOn();
     void closeWritesSettingsUnlessCancelled();
     void closeWithUnwritableSettingsStillCloses();
+    void unreadableSettingsAreToldAtStart_data();
+    void unreadableSettingsAreToldAtStart();
+    void unaskedInputShowsInPortPanel();
     void laterQuestionDoesNotBlock_data();
     void laterQuestionDoesNotBlock();
     void closeDuringExchange_data();
@@ -419,6 +424,57 @@ void TestMainWindow::closeWithUnwritableSettingsStillCloses()
     QVERIFY(m_window->close());
     QCOMPARE(m_prompt.asked().size(), 1);
     QVERIFY(m_prompt.asked().first().text.contains(QStringLiteral("ZOQ.ini")));
+}
+
+void TestMainWindow::unreadableSettingsAreToldAtStart_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<SpecialFiles::Kind>("kind");
+    QTest::newRow("settings a pipe") << "ZOQ.ini" << SpecialFiles::Kind::Pipe;
+    QTest::newRow("settings a device") << "ZOQ.ini" << SpecialFiles::Kind::Device;
+    QTest::newRow("key names a pipe") << "ZOQ-names.ini" << SpecialFiles::Kind::Pipe;
+}
+
+// Start-up neither hangs on the file nor reads it without end: it says so,
+// starts with the defaults, and the close writes nothing through it.
+void TestMainWindow::unreadableSettingsAreToldAtStart()
+{
+    QFETCH(QString, name);
+    QFETCH(SpecialFiles::Kind, kind);
+    const QString path = m_dir->filePath(name);
+    QVERIFY(SpecialFiles::make(path, kind));
+    const SpecialFiles::PipeRescue rescue(path);
+
+    startWindow();
+    QCOMPARE(m_prompt.texts().size(), 1);
+    QCOMPARE(m_prompt.texts().first(), QStringLiteral("Cannot open file \"%1\". It is not a regular file. "
+                                                      "The default settings are used.")
+                                           .arg(QDir::toNativeSeparators(path)));
+    QCOMPARE(m_window->table().recordCount(), 512);
+    QCOMPARE(m_window->statusText(1), QStringLiteral("COM1"));
+    QCOMPARE(m_window->irPortMask(), 255);
+
+    QVERIFY(m_window->close());
+    QVERIFY(!rescue.rescued());
+    QVERIFY(SpecialFiles::isStill(path, kind));
+}
+
+void TestMainWindow::unaskedInputShowsInPortPanel()
+{
+    startWindow();
+    emit m_window->link().unaskedInputChanged(true);
+    QCOMPARE(m_window->statusText(1), QStringLiteral("the module sends without being asked"));
+    emit m_window->link().unaskedInputChanged(false);
+    QCOMPARE(m_window->statusText(1), QStringLiteral("COM1"));
+
+    // A port chosen meanwhile shows once the module is quiet again.
+    emit m_window->link().unaskedInputChanged(true);
+    const int close = m_window->portBox()->findText(QStringLiteral("Close"));
+    m_window->portBox()->setCurrentIndex(close);
+    emit m_window->portBox()->activated(close);
+    QCOMPARE(m_window->statusText(1), QStringLiteral("the module sends without being asked"));
+    emit m_window->link().unaskedInputChanged(false);
+    QCOMPARE(m_window->statusText(1), QStringLiteral("No port"));
 }
 
 void TestMainWindow::laterQuestionDoesNotBlock_data()

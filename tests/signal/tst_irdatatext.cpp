@@ -46,7 +46,7 @@ void TestIrDataText::parse_data()
     QTest::newRow("zero char ends") << QStringLiteral("01 02") + QChar(0) + QStringLiteral(" GG") << true
                                     << QByteArray("\x01\x02") << QString();
     QTest::newRow("empty") << QString() << true << QByteArray() << QString();
-    QTest::newRow("tab between bytes") << "01\t02" << false << QByteArray("\x01") << "Invalid char '\t'";
+    QTest::newRow("tab between bytes") << "01\t02" << false << QByteArray("\x01") << "Invalid char 0x09";
     QTest::newRow("invalid letter") << "G" << false << QByteArray() << "Invalid char 'G'";
     QTest::newRow("after one digit, as in the text") << "1g" << false << QByteArray() << "Invalid char 'g'";
     QTest::newRow("trailing junk") << "01 02 zz" << false << QByteArray("\x01\x02") << "Invalid char 'z'";
@@ -55,7 +55,11 @@ void TestIrDataText::parse_data()
     QTest::newRow("micro sign") << QStringLiteral("\u00B5") << false << QByteArray() << QStringLiteral("Invalid char '\u00B5'");
     QTest::newRow("y with diaeresis after a digit") << QStringLiteral("A\u00FF") << false << QByteArray()
                                                     << QStringLiteral("Invalid char '\u00FF'");
-    QTest::newRow("ESC inside") << "01 \x1b 02" << false << QByteArray("\x01") << "Invalid char '\x1b'";
+    QTest::newRow("ESC inside") << "01 \x1b 02" << false << QByteArray("\x01") << "Invalid char 0x1B";
+    QTest::newRow("form feed inside") << "01\x0c" "02" << false << QByteArray("\x01") << "Invalid char 0x0C";
+    QTest::newRow("DEL inside") << "01 \x7f" << false << QByteArray("\x01") << "Invalid char 0x7F";
+    QTest::newRow("C1 control inside") << QStringLiteral("01 \u0085") << false << QByteArray("\x01")
+                                       << "Invalid char 0x85";
     QTest::newRow("semicolon") << "01;02" << false << QByteArray("\x01") << "Invalid char ';'";
 }
 
@@ -181,8 +185,11 @@ void TestIrDataText::fileThroughParser_data()
     QTest::newRow("controls at both ends") << QByteArray("\x1b\x00\x02", 3) + block + QByteArray("\x1a\x00\x04", 3) << 512
                                            << QString();
     QTest::newRow("zero byte ends the text") << block + QByteArray("\0 trailing \x1b junk", 19) << 512 << QString();
-    QTest::newRow("ESC inside") << block.left(30) + "\x1b" + block.mid(30) << -1 << "Invalid char '\x1b'";
-    QTest::newRow("control byte inside") << QByteArray("01\x05 02") << -1 << "Invalid char '\x05'";
+    QTest::newRow("ESC inside") << block.left(30) + "\x1b" + block.mid(30) << -1 << "Invalid char 0x1B";
+    QTest::newRow("control byte inside") << QByteArray("01\x05 02") << -1 << "Invalid char 0x05";
+    QTest::newRow("UTF-8 byte-order mark first") << QByteArray("\xEF\xBB\xBF") + block << 512 << QString();
+    QTest::newRow("byte-order mark elsewhere") << block.left(30) + "\xEF\xBB\xBF" + block.mid(30) << -1
+                                               << QStringLiteral("Invalid char '\u00EF'");
 }
 
 void TestIrDataText::fileThroughParser()

@@ -8,6 +8,7 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSerialPort>
 #include <QTimer>
 
@@ -42,6 +43,20 @@ int writeTimeoutMs(int count, qint32 baudrate)
     return int((wireTimeNs(count, baudrate) + SlackNs) / NsPerMs);
 }
 
+// Runs loop until something quits it or timeoutMs passes (never, when
+// negative). False when no events run any more because the application is
+// quitting: exec() refuses to run, returning -1, then.
+bool runWait(QEventLoop &loop, qint64 timeoutMs)
+{
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    deadline.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    if (timeoutMs >= 0)
+        deadline.start(int(qMin<qint64>(timeoutMs, std::numeric_limits<int>::max())));
+    return loop.exec() >= 0;
+}
+
 #ifdef Q_OS_UNIX
 // Bytes the driver still holds for sending, -1 when it cannot tell.
 int driverOutputQueue(const QSerialPort &port)
@@ -72,7 +87,13 @@ SerialLink::SerialLink(Prompt &prompt, QObject *parent)
     , m_port(new QSerialPort(this))
     , m_received(ReceiveBufferSize, '\0')
     , m_portDirectory(QCoreApplication::applicationDirPath())
+    , m_unaskedQuiet(new QTimer(this))
 {
+    m_port->setReadBufferSize(ReadBufferLimit);
+    connect(m_port, &QSerialPort::readyRead, this, &SerialLink::dropUnasked);
+    m_unaskedQuiet->setSingleShot(true);
+    m_unaskedQuiet->setInterval(UnaskedQuietMs);
+    connect(m_unaskedQuiet, &QTimer::timeout, this, &SerialLink::endUnasked);
     // A device that vanished (adapter unplugged, the far end of a terminal
     // closed) keeps reporting itself readable and failing the read; without
     // closing it the event loop would spin. The next write reopens portName, as after any failed write.
@@ -239,11 +260,54 @@ bool SerialLink::writeOnce(const char *buffer, int count)
     m_bytesWritten = quint32(written);
     m_undrained = true;
     emit lineStep(LineStep::Write, written);
-    while (m_port->bytesToWrite() > 0) {
-        if (!m_port->waitForBytesWritten(writeTimeoutMs(count, m_baudRate)))
+    return waitForHandover(writeTimeoutMs(count, m_baudRate));
+}
+
+// The wait runs on the event loop as the reads do; the line may be closed
+// meanwhile, which ends it.
+bool SerialLink::waitForHandover(int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    ++m_writeWaits;
+    const auto done = qScopeGuard([this] { --m_writeWaits; });
+    while (isOpen() && m_port->bytesToWrite() > 0) {
+        const qint64 left = timeoutMs - clock.elapsed();
+        if (left <= 0)
+            return false;
+        QEventLoop loop;
+        connect(m_port, &QSerialPort::bytesWritten, &loop, &QEventLoop::quit);
+        connect(m_port, &QSerialPort::aboutToClose, &loop, &QEventLoop::quit);
+        if (!runWait(loop, left))
             return false;
     }
-    return true;
+    return isOpen();
+}
+
+// Nothing asked for these bytes: an exchange claims the line and reads its
+// answers within its waits. Dropping them keeps a device that sends without
+// pause from filling the port's buffer.
+void SerialLink::dropUnasked()
+{
+    if (m_busy || !m_waits.isEmpty() || m_writeWaits > 0)
+        return;
+    // readAll() also asks the port for more, which starts it reading again
+    // when a full buffer had stopped it.
+    m_unaskedBytes += m_port->readAll().size();
+    m_unaskedQuiet->start();
+    if (!m_unasked && m_unaskedBytes >= UnaskedLimit) {
+        m_unasked = true;
+        emit unaskedInputChanged(true);
+    }
+}
+
+void SerialLink::endUnasked()
+{
+    m_unaskedBytes = 0;
+    if (m_unasked) {
+        m_unasked = false;
+        emit unaskedInputChanged(false);
+    }
 }
 
 bool SerialLink::writeByte(char byte)
@@ -253,9 +317,13 @@ bool SerialLink::writeByte(char byte)
 
 void SerialLink::purgeRx()
 {
-    // clear() flushes the driver's receive queue and the port's own buffer.
-    if (isOpen())
+    // clear() flushes the driver's receive queue and the port's own buffer;
+    // the read that follows starts the port reading again if a full buffer
+    // (see ReadBufferLimit) had stopped it.
+    if (isOpen()) {
         m_port->clear(QSerialPort::Input);
+        (void)m_port->readAll();
+    }
 }
 
 int SerialLink::pollQueued()
@@ -282,18 +350,11 @@ int SerialLink::readQueued(char *buffer, int maxCount)
 bool SerialLink::waitForInput(qint64 timeoutMs)
 {
     QEventLoop loop;
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    deadline.setTimerType(Qt::PreciseTimer);
-    connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
     connect(m_port, &QSerialPort::readyRead, &loop, &QEventLoop::quit);
-    if (timeoutMs >= 0)
-        deadline.start(int(qMin<qint64>(timeoutMs, std::numeric_limits<int>::max())));
     m_waits.append(&loop);
-    // exec() refuses to run, returning -1, once the application quits.
-    const int result = loop.exec();
+    const bool ran = runWait(loop, timeoutMs);
     m_waits.removeOne(&loop);
-    return result >= 0;
+    return ran;
 }
 
 void SerialLink::wakeWait()

@@ -12,6 +12,7 @@
 
 class Prompt;
 class QSerialPort;
+class QTimer;
 
 // The one serial port of the process and its state: the open port (port, or
 // none), the rate the next open applies, the name every reopen uses, the learn
@@ -45,6 +46,14 @@ public:
     Q_ENUM(LineStep)
 
     static constexpr int ReceiveBufferSize = 4096;
+    // The most received bytes the port holds; the driver keeps the rest, so
+    // a device that sends without pause cannot grow the program. Well above
+    // what any exchange reads at once.
+    static constexpr qint64 ReadBufferLimit = 16 * 1024;
+    // Bytes arriving unasked (see unaskedInputChanged()) that make the link
+    // say so, and the quiet time after which it stops saying so.
+    static constexpr qint64 UnaskedLimit = 64;
+    static constexpr int UnaskedQuietMs = 2000;
     static constexpr qint32 NormalBaudrate = 9600;
     static constexpr qint32 TransferBaudrate = 115200;
 
@@ -83,7 +92,9 @@ public:
     // count of them into buffer; later bytes stay queued. False, with nothing
     // read, once strictly more than seconds * 1000 ms have passed.
     [[nodiscard]] bool read(char *buffer, int count, int seconds);
-    // Writes synchronously; on failure reopens portName once and writes again.
+    // Writes and waits, running the program's events, until the port has
+    // handed the bytes to the driver; on failure reopens portName once and
+    // writes again.
     bool write(const char *buffer, int count);
     bool write(const QByteArray &bytes) { return write(bytes.constData(), int(bytes.size())); }
     // One byte straight to the port, without the reopen-and-retry.
@@ -122,6 +133,11 @@ public:
 
 signals:
     void lineStep(SerialLink::LineStep step, qint64 value);
+    // Bytes that arrive while no exchange has claimed the line and nothing
+    // waits for them answer nothing and are dropped. True once UnaskedLimit
+    // of them have come without a pause of UnaskedQuietMs; false after
+    // such a pause.
+    void unaskedInputChanged(bool arriving);
 
 private:
     [[nodiscard]] bool applyLineSettings();
@@ -129,6 +145,9 @@ private:
     void drain();
     void finishDrain(bool left);
     void noteHandedOver(qint64 count);
+    void dropUnasked();
+    void endUnasked();
+    [[nodiscard]] bool waitForHandover(int timeoutMs);
 
     Prompt &m_prompt;
     QSerialPort *m_port;
@@ -147,4 +166,8 @@ private:
     // When the bytes last handed to the driver will have crossed the wire, on m_clock.
     qint64 m_lineFreeNs = 0;
     QElapsedTimer m_clock;
+    int m_writeWaits = 0;
+    qint64 m_unaskedBytes = 0;
+    bool m_unasked = false;
+    QTimer *m_unaskedQuiet;
 };

@@ -1,10 +1,13 @@
 #include "core/document/CodeTable.h"
 
 #include "core/common/ZoqError.h"
+#include "core/document/DocumentGuard.h"
 #include "core/document/SqliteConnection.h"
+#include "core/document/StatementTimeLimit.h"
 #include "core/signal/IrBlock.h"
 
 #include <QDir>
+#include <QHash>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
@@ -34,7 +37,58 @@ struct Loaded
     ModuleInfo moduleInfo;
     QStringList fieldNames;
     QList<Row> rows;
+    int cutTexts = 0;
 };
+
+// The sizes of the text columns of a document. A longer text (a file made
+// elsewhere) is cut to its column's size as it is read, so that no text can
+// grow beyond what the grid and the dialogs are made for.
+int columnSize(const QString &table, const QString &column)
+{
+    static const QHash<QString, int> keyInfo = {
+        {QStringLiteral("function"), 16},
+        {QStringLiteral("format"), 7},
+        {QStringLiteral("carry"), 6},
+        {QStringLiteral("remark"), 120},
+    };
+    static const QHash<QString, int> modelInfo = {
+        {QStringLiteral("module name"), 20},
+        {QStringLiteral("type"), 20},
+        {QStringLiteral("manufactory"), 20},
+        {QStringLiteral("module id"), 20},
+        {QStringLiteral("remark"), 200},
+    };
+    const QHash<QString, int> &sizes = table == QLatin1String("KeyInfo") ? keyInfo : modelInfo;
+    return sizes.value(column.toLower(), -1);
+}
+
+// Cuts value to size characters (bytes, for a value stored as bytes); true
+// when it was longer. A size below zero leaves it whole.
+bool cutToSize(QVariant &value, int size)
+{
+    if (size < 0)
+        return false;
+    if (value.typeId() == QMetaType::QByteArray && value.toByteArray().size() > size) {
+        value = value.toByteArray().left(size);
+        return true;
+    }
+    if (value.typeId() == QMetaType::QString && value.toString().size() > size) {
+        value = value.toString().left(size);
+        return true;
+    }
+    return false;
+}
+
+// What a value costs to hold, for the limit on the data of a document.
+qint64 heldSize(const QVariant &value)
+{
+    constexpr qint64 Overhead = 32;
+    if (value.typeId() == QMetaType::QByteArray)
+        return Overhead + value.toByteArray().size();
+    if (value.typeId() == QMetaType::QString)
+        return Overhead + 2 * value.toString().size();
+    return Overhead;
+}
 
 // The engine hands a null field over as a typed null; the table keeps it as
 // an invalid QVariant.
@@ -71,14 +125,10 @@ QString fileText(const QString &path)
     return QDir::toNativeSeparators(path);
 }
 
-QString unusable(const QString &path)
+ModuleInfo readModuleInfo(const SqliteConnection &connection, int &cutTexts)
 {
-    return QStringLiteral("\"%1\" is not a usable code document").arg(fileText(path));
-}
-
-ModuleInfo readModuleInfo(const SqliteConnection &connection)
-{
-    QSqlQuery query = connection.exec(QStringLiteral("Select * from ModelInfo"), unusable(connection.path()));
+    const QString what = DocumentGuard::refusalPrefix(connection.path());
+    QSqlQuery query = connection.exec(QStringLiteral("Select * from ModelInfo"), what);
     const QSqlRecord record = query.record();
     auto column = [&](const QString &name) {
         const int at = record.indexOf(name);
@@ -98,20 +148,26 @@ ModuleInfo readModuleInfo(const SqliteConnection &connection)
     // Save under a new name appends the module info after the template's
     // empty rows, while documents made elsewhere keep it in the first row:
     // the first row that holds anything is the one, else the first row.
+    const auto text = [&](int at) {
+        QVariant value = query.value(at);
+        cutTexts += cutToSize(value, columnSize(QStringLiteral("ModelInfo"), record.fieldName(at))) ? 1 : 0;
+        return value.toString();
+    };
     std::optional<ModuleInfo> first;
     while (query.next()) {
         ModuleInfo info;
-        info.moduleName = query.value(moduleName).toString();
-        info.type = query.value(type).toString();
-        info.manufactory = query.value(manufactory).toString();
-        info.moduleId = query.value(moduleId).toString();
-        info.remark = query.value(remark).toString();
+        info.moduleName = text(moduleName);
+        info.type = text(type);
+        info.manufactory = text(manufactory);
+        info.moduleId = text(moduleId);
+        info.remark = text(remark);
         info.reCyc = query.value(reCyc).toInt();
         if (!info.isEmpty())
             return info;
         if (!first)
             first = info;
     }
+    SqliteConnection::checkRowsRead(query, what);
     return first.value_or(ModuleInfo());
 }
 
@@ -123,25 +179,40 @@ qint64 sortKey(const Row &row, int idField)
 
 void readKeyInfo(const SqliteConnection &connection, Loaded &loaded)
 {
-    QSqlQuery query =
-        connection.exec(QStringLiteral("Select _rowid_, * from KeyInfo"), unusable(connection.path()));
+    const QString what = DocumentGuard::refusalPrefix(connection.path());
+    QSqlQuery query = connection.exec(QStringLiteral("Select _rowid_, * from KeyInfo"), what);
     const QSqlRecord record = query.record();
-    for (int i = 1; i < record.count(); ++i)
+    QList<int> sizes;
+    for (int i = 1; i < record.count(); ++i) {
         loaded.fieldNames.append(record.fieldName(i));
+        sizes.append(columnSize(QStringLiteral("KeyInfo"), record.fieldName(i)));
+    }
     for (const QString &required : {IdField, IrDataField}) {
         if (indexOfName(loaded.fieldNames, required) < 0) {
             throw ZoqError(QStringLiteral("The code table of \"%1\" has no field \"%2\".")
                                .arg(fileText(connection.path()), required));
         }
     }
+    qint64 held = 0;
     while (query.next()) {
         Row row;
         row.rowid = query.value(0).toLongLong();
         row.values.reserve(loaded.fieldNames.size());
-        for (int i = 1; i < record.count(); ++i)
-            row.values.append(fromEngine(query.value(i)));
+        for (int i = 1; i < record.count(); ++i) {
+            QVariant value = fromEngine(query.value(i));
+            loaded.cutTexts += cutToSize(value, sizes.at(i - 1)) ? 1 : 0;
+            held += heldSize(value);
+            row.values.append(std::move(value));
+        }
+        if (held > DocumentGuard::DataLimit) {
+            throw DocumentGuard::refusal(connection.path(),
+                                         QStringLiteral("its code table holds more than %1 MB")
+                                             .arg(DocumentGuard::DataLimit / (1024 * 1024)));
+        }
         loaded.rows.append(std::move(row));
     }
+    // A damaged file can end the rows early; what was read is not the table.
+    SqliteConnection::checkRowsRead(query, what);
     const int idField = indexOfName(loaded.fieldNames, IdField);
     std::stable_sort(loaded.rows.begin(), loaded.rows.end(), [idField](const Row &a, const Row &b) {
         return sortKey(a, idField) < sortKey(b, idField);
@@ -152,8 +223,20 @@ Loaded load(const QString &path)
 {
     Loaded loaded;
     loaded.connection = std::make_unique<SqliteConnection>(path);
-    loaded.moduleInfo = readModuleInfo(*loaded.connection);
-    readKeyInfo(*loaded.connection, loaded);
+    DocumentGuard::checkFileSize(path);
+    const SqliteConnection &connection = *loaded.connection;
+    DocumentGuard::restrict(connection);
+    const StatementTimeLimit timeLimit(connection, DocumentGuard::TimeLimitSeconds);
+    try {
+        DocumentGuard::checkStructure(connection);
+        DocumentGuard::checkIntegrity(connection);
+        loaded.moduleInfo = readModuleInfo(connection, loaded.cutTexts);
+        readKeyInfo(connection, loaded);
+    } catch (const ZoqError &) {
+        if (timeLimit.hasExpired())
+            throw timeLimit.stopped(QStringLiteral("Opening \"%1\"").arg(fileText(path)));
+        throw;
+    }
     return loaded;
 }
 
@@ -170,6 +253,7 @@ struct CodeTable::Private
     int irDataField = -1;
     NameEncoding nameEncoding;
     QList<Row> rows;
+    int cutTexts = 0;
     int current = -1;
     bool editing = false;
     QVariantList editBuffer;
@@ -202,6 +286,7 @@ void CodeTable::open(const QString &path)
     d->functionField = indexOfName(d->fieldNames, FunctionField);
     d->irDataField = indexOfName(d->fieldNames, IrDataField);
     d->rows = std::move(loaded.rows);
+    d->cutTexts = loaded.cutTexts;
     d->current = d->rows.isEmpty() ? -1 : 0;
     endResetModel();
     if (d->current >= 0 && !viewsSuspended())
@@ -219,6 +304,7 @@ void CodeTable::close()
     d->functionField = -1;
     d->irDataField = -1;
     d->rows.clear();
+    d->cutTexts = 0;
     d->current = -1;
     d->editing = false;
     d->editBuffer.clear();
@@ -238,6 +324,11 @@ QString CodeTable::path() const
 const ModuleInfo &CodeTable::moduleInfo() const
 {
     return d->moduleInfo;
+}
+
+int CodeTable::cutTextCount() const
+{
+    return d->cutTexts;
 }
 
 QStringList CodeTable::fieldNames() const
@@ -433,6 +524,7 @@ void CodeTable::updateBatch()
         assignments.append(SqliteConnection::quoted(name) + QLatin1String("=?"));
     const QString what = QStringLiteral("The changes could not be written to \"%1\"").arg(fileText(d->path));
     SqliteConnection &connection = *d->connection;
+    StatementTimeLimit timeLimit(connection, DocumentGuard::TimeLimitSeconds);
     connection.transaction(what);
     try {
         QSqlQuery update = connection.prepare(
@@ -449,7 +541,10 @@ void CodeTable::updateBatch()
         update.finish();
         connection.commit(what);
     } catch (...) {
+        timeLimit.end();
         connection.rollback();
+        if (timeLimit.hasExpired())
+            throw timeLimit.stopped(QStringLiteral("Writing the changes to \"%1\"").arg(fileText(d->path)));
         throw;
     }
     for (Row &row : d->rows)

@@ -36,12 +36,20 @@ public:
     // Reads the module info (the first ModelInfo row that holds any) and all
     // KeyInfo rows of the file at path.
     // Closes the table first; on an error the table stays closed.
+    //
+    // The file is not trusted (see DocumentGuard): a file that is not a
+    // plain document, or is damaged, is refused before anything of it is
+    // shown, and opening stops after DocumentGuard::TimeLimitSeconds. A text
+    // longer than its column (Function 16, Format 7, Carry 6, Remark 120
+    // characters; 20 and 200 in ModelInfo) is cut to that size.
     void open(const QString &path);
     // Drops every change not yet written to the file and releases the file.
     void close();
     [[nodiscard]] bool isOpen() const;
     [[nodiscard]] QString path() const;
     [[nodiscard]] const ModuleInfo &moduleInfo() const;
+    // Texts that the last open cut to their column's size.
+    [[nodiscard]] int cutTextCount() const;
 
     // Fields of the KeyInfo table, in their ordinal order.
     [[nodiscard]] QStringList fieldNames() const;
@@ -101,7 +109,8 @@ public:
     [[nodiscard]] bool isEditing() const;
 
     // Writes every cached change to the file in one transaction; until then
-    // the file is unchanged. On failure the cache is kept.
+    // the file is unchanged. On failure the cache is kept. The writing stops
+    // after DocumentGuard::TimeLimitSeconds.
     void updateBatch();
     [[nodiscard]] int pendingChangeCount() const;
 

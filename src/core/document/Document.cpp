@@ -8,6 +8,7 @@
 #include "core/document/TableWalkGuard.h"
 #include "core/document/WorkingFileLock.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QScopeGuard>
 
@@ -87,6 +88,13 @@ void Document::open(const QString &path)
     m_hasBeenOpened = true;
     m_modified = false;
     emit opened(path);
+    if (m_table.cutTextCount() > 0) {
+        m_prompt.notice(AppTexts::applicationTitle(),
+                        QStringLiteral("\"%1\" holds texts longer than their columns allow; %2 of them are "
+                                       "shown cut to their column's size.")
+                            .arg(QDir::toNativeSeparators(path))
+                            .arg(m_table.cutTextCount()));
+    }
 }
 
 QString Document::chooseTarget(const QString &filter, const QString &extension)

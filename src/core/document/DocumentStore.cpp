@@ -8,14 +8,20 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QStringList>
 #include <QTemporaryFile>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/file.h>
 #include <system_error>
+#include <unistd.h>
 
 namespace {
 
@@ -31,10 +37,14 @@ void removeStaleJournal(const QString &path)
     QFile::remove(path + QLatin1String("-journal"));
 }
 
-void writeBytes(QFileDevice &file, const QByteArray &bytes, const QString &path)
+[[noreturn]] void cannotWrite(const QString &path, const QString &reason)
 {
-    if (file.write(bytes) != bytes.size() || !file.flush())
-        throw ZoqError(QStringLiteral("Cannot write \"%1\": %2.").arg(fileText(path), file.errorString()));
+    throw ZoqError(QStringLiteral("Cannot write \"%1\": %2.").arg(fileText(path), reason));
+}
+
+QString systemError()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
 }
 
 std::filesystem::path nativePath(const QString &path)
@@ -42,9 +52,53 @@ std::filesystem::path nativePath(const QString &path)
     return std::filesystem::path(QFile::encodeName(path).toStdString());
 }
 
+// Whether another program holds a lock on the file at path: a database
+// engine's lock (byte-range locks, as SQLite takes them while it reads or
+// writes) or a whole-file lock. The locks of this process do not count.
+bool isLockedElsewhere(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct flock probe{};
+    probe.l_type = F_WRLCK;
+    probe.l_whence = SEEK_SET;
+    bool locked = ::fcntl(fd, F_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
+    if (!locked && ::flock(fd, LOCK_EX | LOCK_NB) != 0)
+        locked = errno == EWOULDBLOCK;
+    ::close(fd); // also lets go of the whole-file lock just taken
+    return locked;
+}
+
+// The name of the new document while it is built beside target.
+QString pendingPattern(const QString &target)
+{
+    return QLatin1Char('.') + QFileInfo(target).fileName() + QLatin1String(".saving-XXXXXX");
+}
+
+// A Save killed half-way leaves its pending file behind; the next Save to
+// the same target removes it. A pending file that another running copy is
+// building is locked and stays.
+void removeLeftPendingFiles(const QString &target)
+{
+    const QDir folder = QFileInfo(target).absoluteDir();
+    QString pattern = QRegularExpression::escape(pendingPattern(target));
+    pattern.replace(QLatin1String("XXXXXX"), QLatin1String("[A-Za-z0-9]{6}"));
+    const QRegularExpression pending(QLatin1Char('^') + pattern + QLatin1Char('$'));
+    const QStringList names = folder.entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
+    for (const QString &name : names) {
+        const QString path = folder.filePath(name);
+        if (pending.match(name).hasMatch() && !isLockedElsewhere(path)) {
+            QFile::remove(path);
+            removeStaleJournal(path);
+        }
+    }
+}
+
 // The new document while it is being built, in a hidden file in the target's
-// folder (so that the final rename stays within one file system). It is
-// removed again unless moveOver() put it in place.
+// folder (so that the final rename stays within one file system). It is kept
+// open and locked as a whole so that no other copy of the program takes it
+// for a left-over, and it is removed again unless moveOver() put it in place.
 class PendingFile final
 {
     Q_DISABLE_COPY_MOVE(PendingFile)
@@ -52,27 +106,39 @@ class PendingFile final
 public:
     explicit PendingFile(const QString &target)
         : m_target(QFileInfo(target).absoluteFilePath())
-        , m_file(QFileInfo(m_target).absolutePath() + QLatin1String("/.") + QFileInfo(m_target).fileName()
-                 + QLatin1String(".XXXXXX"))
+        , m_file(QFileInfo(m_target).absolutePath() + QLatin1Char('/') + pendingPattern(m_target))
     {
         if (!m_file.open()) {
             throw ZoqError(QStringLiteral("Cannot create a file in \"%1\": %2.")
                                .arg(fileText(QFileInfo(m_target).absolutePath()), m_file.errorString()));
         }
-        writeBytes(m_file, DocumentStore::templateBytes(), m_file.fileName());
-        m_file.close();
+        if (::flock(m_file.handle(), LOCK_EX | LOCK_NB) != 0)
+            cannotWrite(m_target, systemError());
+        const QByteArray bytes = DocumentStore::templateBytes();
+        if (m_file.write(bytes) != bytes.size() || !m_file.flush())
+            cannotWrite(m_target, m_file.errorString());
         const QFileInfo existing(m_target);
-        m_file.setPermissions(existing.exists() ? existing.permissions()
-                                                : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup
-                                                      | QFile::ReadOther);
+        const QFile::Permissions permissions = existing.exists()
+            ? existing.permissions()
+            : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
+        if (!m_file.setPermissions(permissions))
+            cannotWrite(m_target, m_file.errorString());
     }
 
     ~PendingFile() { removeStaleJournal(m_file.fileName()); }
 
     [[nodiscard]] QString path() const { return m_file.fileName(); }
 
+    // Puts the finished file in place of the target, once it is on the disk
+    // and no other program holds the target.
     void moveOver()
     {
+        if (::fsync(m_file.handle()) != 0)
+            cannotWrite(m_target, systemError());
+        if (isLockedElsewhere(m_target)) {
+            throw ZoqError(QStringLiteral("Cannot replace \"%1\": the file is in use by another program.")
+                               .arg(fileText(m_target)));
+        }
         std::error_code failure;
         std::filesystem::rename(nativePath(m_file.fileName()), nativePath(m_target), failure);
         if (failure) {
@@ -193,6 +259,7 @@ void saveAs(const CodeTable &source, const QString &target, const std::function<
         throw ZoqError(QStringLiteral("Cannot replace \"%1\": the file is read-only.").arg(fileText(target)));
 
     const QString what = QStringLiteral("Cannot write the document \"%1\"").arg(fileText(target));
+    removeLeftPendingFiles(target);
     PendingFile pending(target);
     {
         SqliteConnection connection(pending.path());

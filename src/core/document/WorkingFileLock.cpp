@@ -15,7 +15,15 @@ void WorkingFileLock::acquire(const QString &path)
     if (isHeld() && m_path == path)
         return;
     release();
-    auto lock = std::make_unique<QLockFile>(path + QLatin1String(".lock"));
+    const QString lockPath = path + QLatin1String(".lock");
+    // The lock of another copy is read to see whether its owner lives: a pipe
+    // there would block that read for good, a device never end it.
+    const QFileInfo lockFile(lockPath);
+    if (lockFile.exists() && !lockFile.isFile()) {
+        throw ZoqError(QStringLiteral("Cannot use the lock file \"%1\": it is not a regular file.")
+                           .arg(QDir::toNativeSeparators(lockPath)));
+    }
+    auto lock = std::make_unique<QLockFile>(lockPath);
     // The other copy may run for hours: only a lock whose owner has died is stale.
     lock->setStaleLockTime(0);
     if (lock->tryLock(0)) {

@@ -56,8 +56,7 @@ void writeImageFile(CodeTable &table, const QString &path)
 QByteArray readImageFile(const QString &path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw ZoqError(QStringLiteral("Cannot open file \"%1\". %2").arg(nativePath(path), file.errorString()));
+    SafeFile::openForReading(file);
     const QByteArray image = file.read(EepromImage::Size);
     if (file.error() != QFileDevice::NoError)
         throw ZoqError(QStringLiteral("Cannot read file \"%1\". %2").arg(nativePath(path), file.errorString()));

@@ -1,6 +1,9 @@
 #include "core/settings/IniFile.h"
 
-#include <QFile>
+#include "core/common/SafeFile.h"
+#include "core/common/ZoqError.h"
+
+#include <QFileInfo>
 #include <QList>
 
 #include <algorithm>
@@ -49,12 +52,17 @@ namespace {
 
 } // namespace
 
-IniFile IniFile::load(const QString &path)
+IniFile IniFile::load(const QString &path, QString *refusal)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!QFileInfo::exists(path))
         return {};
-    return fromText(file.readAll());
+    try {
+        return fromText(SafeFile::read(path, SizeLimit));
+    } catch (const ZoqError &error) {
+        if (refusal)
+            *refusal = error.message();
+        return {};
+    }
 }
 
 IniFile IniFile::fromText(const QByteArray &text)

@@ -13,8 +13,13 @@
 class IniFile final
 {
 public:
-    // Reads the file at path; a missing or unreadable file reads as empty.
-    [[nodiscard]] static IniFile load(const QString &path);
+    // Settings files are a few hundred bytes; a larger one is not read.
+    static constexpr qint64 SizeLimit = 64 * 1024;
+
+    // Reads the file at path; a missing file reads as empty. So does one
+    // that cannot be read, is not a regular file or is larger than
+    // SizeLimit: refusal then receives the reason.
+    [[nodiscard]] static IniFile load(const QString &path, QString *refusal = nullptr);
     // Bytes are taken as Latin-1, with CR LF or LF line ends.
     [[nodiscard]] static IniFile fromText(const QByteArray &text);
 

@@ -19,9 +19,9 @@ QString path(const QString &programDir)
     return QDir(programDir).filePath(QStringLiteral("ZOQ-names.ini"));
 }
 
-NameEncoding::Kind read(const QString &path)
+NameEncoding::Kind read(const QString &path, QString *refusal)
 {
-    const QString label = IniFile::load(path).readString(Section, Key, QString());
+    const QString label = IniFile::load(path, refusal).readString(Section, Key, QString());
     return NameEncoding::fromLabel(label).value_or(NameEncoding::Kind::Latin1);
 }
 

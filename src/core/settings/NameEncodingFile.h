@@ -14,8 +14,9 @@ namespace NameEncodingFile {
 // The program's directory followed by "ZOQ-names.ini".
 [[nodiscard]] QString path(const QString &programDir);
 
-// Latin-1 when the file, its key or a known value is missing.
-[[nodiscard]] NameEncoding::Kind read(const QString &path);
+// Latin-1 when the file, its key or a known value is missing, and when the
+// file cannot be read (refusal then receives the reason).
+[[nodiscard]] NameEncoding::Kind read(const QString &path, QString *refusal = nullptr);
 
 // The whole file: "[NAMES]" and "ENCODING=" with the encoding's label, each
 // line ending in CR LF.

@@ -26,9 +26,13 @@ QString settingsPath()
     return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("ZOQ.ini"));
 }
 
-Settings readSettings(const QString &path)
+Settings readSettings(const QString &path, QString *refusal)
 {
-    const IniFile ini = IniFile::load(path);
+    return settingsFrom(IniFile::load(path, refusal));
+}
+
+Settings settingsFrom(const IniFile &ini)
+{
     const Settings defaults;
     Settings s;
     s.learnTime = ini.readInteger(LearnTimeSection, QStringLiteral("TIME"), defaults.learnTime);

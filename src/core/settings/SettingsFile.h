@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+class IniFile;
+
 // "ZOQ.ini" beside the program: the five choices of the main window that
 // survive a restart. Read once at start-up, written whole at every normal close.
 namespace SettingsFile {
@@ -25,8 +27,12 @@ struct Settings
 // default of that value. The IR format comes back as 1 when the file holds 1
 // and as 2 for any other number; the port mask keeps the low 8 bits. The three
 // item indexes come back as stored: an index outside a box's range leaves
-// that box without a selection.
-[[nodiscard]] Settings readSettings(const QString &path);
+// that box without a selection. A file that is there but cannot be read (not
+// a regular file, too large) also gives the defaults; refusal then receives
+// the reason.
+[[nodiscard]] Settings readSettings(const QString &path, QString *refusal = nullptr);
+// The settings as readSettings() takes them from the file's text.
+[[nodiscard]] Settings settingsFrom(const IniFile &ini);
 
 // The whole file: eleven lines, each ending in CR LF.
 [[nodiscard]] QByteArray settingsText(const Settings &settings);

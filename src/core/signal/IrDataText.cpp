@@ -27,6 +27,15 @@ constexpr int BytesPerLine = 32;
     return -1;
 }
 
+// A control character would not show in the message: it is named by its code.
+[[nodiscard]] QString invalidCharMessage(QChar c)
+{
+    const char16_t code = c.unicode();
+    if (code < 0x20 || (code >= 0x7F && code < 0xA0))
+        return QStringLiteral("Invalid char 0x") + QString::number(code, 16).rightJustified(2, u'0').toUpper();
+    return QStringLiteral("Invalid char '%1'").arg(c);
+}
+
 [[nodiscard]] QString trimmedControls(const QString &text)
 {
     qsizetype begin = 0;
@@ -55,7 +64,7 @@ bool parseHexBytes(const QString &text, int maxStored, QByteArray &bytes, int &c
         end = source.size();
     const auto fail = [errorMessage](QChar c) {
         if (errorMessage)
-            *errorMessage = QStringLiteral("Invalid char '%1'").arg(c);
+            *errorMessage = invalidCharMessage(c);
         return false;
     };
 
@@ -116,8 +125,11 @@ std::optional<QString> irDataFileText(QIODevice &device, QString *refusal)
     if (content.size() > IrDataTextFileLimit)
         return refuse(QStringLiteral("Invalid IR data file! It is larger than 1 MB."));
 
+    // Editors that save UTF-8 may put a byte-order mark first; it is no part of the data.
+    const QByteArray byteOrderMark("\xEF\xBB\xBF");
+    const qsizetype start = content.startsWith(byteOrderMark) ? byteOrderMark.size() : 0;
     static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
-    QStringList lines = QString::fromLatin1(content).split(lineBreak);
+    QStringList lines = QString::fromLatin1(content.mid(start)).split(lineBreak);
     if (!lines.isEmpty() && lines.constLast().isEmpty())
         lines.removeLast();
     return lines.join(QStringLiteral("\r\n"));

@@ -20,8 +20,9 @@ inline constexpr qint64 IrDataTextFileLimit = 1024 * 1024;
 // found; only the first maxStored of them go into bytes. "0x" prefixes go
 // first, wherever they stand; then spaces and control characters at both
 // ends; a zero character ends the text. On a character the text cannot hold,
-// returns false and puts "Invalid char 'c'" (c as the text holds it) into
-// errorMessage; bytes and count then hold what was read before it.
+// returns false and puts "Invalid char 'c'" (c as the text holds it; a
+// control character by its code, "Invalid char 0x0C") into errorMessage;
+// bytes and count then hold what was read before it.
 [[nodiscard]] bool parseHexBytes(const QString &text, int maxStored, QByteArray &bytes, int &count,
                                  QString *errorMessage);
 
@@ -37,7 +38,8 @@ inline constexpr qint64 IrDataTextFileLimit = 1024 * 1024;
 [[nodiscard]] QString hexBytesText(const QByteArray &bytes);
 
 // The text of an IR data file: its lines (ended by CR LF, CR or LF) joined
-// with CR LF, bytes read as Latin-1. Control bytes stay for the parser, which
+// with CR LF, bytes read as Latin-1 after a UTF-8 byte-order mark at the
+// start, which is skipped. Control bytes stay for the parser, which
 // trims them at the ends, stops at a zero byte and names any other. A file
 // larger than IrDataTextFileLimit is refused without being parsed: the
 // result is empty and refusal receives the reason.

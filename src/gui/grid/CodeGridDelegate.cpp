@@ -1,6 +1,7 @@
 #include "gui/grid/CodeGridDelegate.h"
 
 #include "gui/grid/CodeGrid.h"
+#include "gui/grid/GridGeometry.h"
 #include "gui/grid/SendButtonArt.h"
 
 #include <QPainter>
@@ -42,8 +43,10 @@ void CodeGridDelegate::paintCell(QPainter &painter, const QStyleOptionViewItem &
 
     painter.setPen(m_grid.isCarryEmpty(row) ? MissingSignalText : option.palette.color(QPalette::Text));
     painter.setFont(option.font);
-    painter.drawText(option.rect.adjusted(TextMargin, 0, -TextMargin, 0), int(cellAlignment(index)),
-                     index.data(Qt::DisplayRole).toString());
+    const QRect textRect = option.rect.adjusted(TextMargin, 0, -TextMargin, 0);
+    painter.drawText(textRect, int(cellAlignment(index)),
+                     GridGeometry::cellText(index.data(Qt::DisplayRole).toString(), painter.fontMetrics(),
+                                            textRect.width()));
 
     if (index.column() == 0)
         painter.drawImage(option.rect.topLeft(), SendButtonArt::image(SendButtonArt::Look::Idle));

@@ -1,5 +1,7 @@
 #include "gui/grid/GridGeometry.h"
 
+#include <QFontMetrics>
+
 #include <algorithm>
 #include <array>
 #include <utility>
@@ -46,6 +48,13 @@ int displayWidthChars(const QString &fieldName)
             return chars;
     }
     return PlaceholderChars;
+}
+
+QString cellText(const QString &text, const QFontMetrics &metrics, int width)
+{
+    const qsizetype visible = std::max(width, 0) + 1;
+    const QString start = text.size() > visible ? text.left(visible) + QChar(0x2026) : text;
+    return metrics.elidedText(start, Qt::ElideRight, width);
 }
 
 } // namespace GridGeometry

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+class QFontMetrics;
+
 // Pixel arithmetic of the code grid's mouse handling, kept apart from the
 // widget. X is in the grid's client coordinates: the indicator column and its
 // line take pixels 0..11, data column 0 begins at pixel 12.
@@ -29,5 +31,11 @@ enum class PressTarget { None, SendStrip, IdCell };
 // Default width, in characters, of a field's column; fields not known by
 // name take the width of a blob placeholder.
 [[nodiscard]] int displayWidthChars(const QString &fieldName);
+
+// The part of text that a cell width pixels wide shows: the whole text when
+// it fits, else its start with "…". Only the first width + 1 characters are
+// looked at (a visible character is at least a pixel wide), so laying out a huge
+// text costs no more than a short one.
+[[nodiscard]] QString cellText(const QString &text, const QFontMetrics &metrics, int width);
 
 } // namespace GridGeometry

@@ -11,7 +11,6 @@
 
 #include <QAction>
 #include <QClipboard>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -143,9 +142,7 @@ void IrDataDialog::openTextFile()
 std::optional<QString> IrDataDialog::readTextFile(const QString &path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw ZoqError(QStringLiteral("Cannot open file \"%1\". %2")
-                           .arg(QDir::toNativeSeparators(path), file.errorString()));
+    SafeFile::openForReading(file);
     QString refusal;
     std::optional<QString> text = irDataFileText(file, &refusal);
     if (!text)

@@ -522,6 +522,7 @@ void MainWindow::connectCommands()
     connect(m_moduleCommands, &ModuleCommands::capturingChanged, this, &MainWindow::setCapturing);
     connect(m_moduleCommands, &ModuleCommands::transferRunningChanged, this, [this](bool running) { setBusy(running); });
     connect(m_moduleCommands, &ModuleCommands::sendingChanged, this, &MainWindow::setLamps);
+    connect(&link(), &SerialLink::unaskedInputChanged, this, &MainWindow::showUnaskedInput);
 }
 
 // ---------------------------------------------------------------------------
@@ -627,8 +628,21 @@ void MainWindow::onLearnTimeChosen()
 
 void MainWindow::choosePort()
 {
-    if (const std::optional<QString> status = m_moduleCommands->choosePort(m_portBox->currentText()))
-        m_statusPanels[1]->setText(*status);
+    if (const std::optional<QString> status = m_moduleCommands->choosePort(m_portBox->currentText())) {
+        m_portStatus = *status;
+        showPortStatus();
+    }
+}
+
+void MainWindow::showUnaskedInput(bool arriving)
+{
+    m_unaskedInput = arriving;
+    showPortStatus();
+}
+
+void MainWindow::showPortStatus()
+{
+    m_statusPanels[1]->setText(m_unaskedInput ? QStringLiteral("the module sends without being asked") : m_portStatus);
 }
 
 void MainWindow::setCapturing(bool capturing)
@@ -715,7 +729,9 @@ void MainWindow::start()
 
 void MainWindow::readSettings()
 {
-    const SettingsFile::Settings settings = SettingsFile::readSettings(settingsPath());
+    QString refusal;
+    const SettingsFile::Settings settings = SettingsFile::readSettings(settingsPath(), &refusal);
+    noticeUnreadSettings(refusal);
     m_learnTimeBox->setCurrentIndex(settings.learnTime);
     onLearnTimeChosen();
     m_portBox->setCurrentIndex(settings.comPort);
@@ -726,7 +742,15 @@ void MainWindow::readSettings()
     format->setChecked(true);
     m_moduleCommands->setIrFormat(settings.irFormat == 1 ? 1 : 2);
     m_moduleCommands->setIrPortMask(settings.irPortMask);
-    applyNameEncoding(NameEncodingFile::read(namesPath()));
+    refusal.clear();
+    applyNameEncoding(NameEncodingFile::read(namesPath(), &refusal));
+    noticeUnreadSettings(refusal);
+}
+
+void MainWindow::noticeUnreadSettings(const QString &refusal)
+{
+    if (!refusal.isEmpty())
+        m_prompt.notice(AppTexts::applicationTitle(), refusal + QStringLiteral(" The default settings are used."));
 }
 
 void MainWindow::writeSettings()

@@ -131,6 +131,8 @@ private:
     void onCurrentRowChanged();
     void onLearnTimeChosen();
     void choosePort();
+    void showUnaskedInput(bool arriving);
+    void showPortStatus();
     void zoomIn();
     void zoomOut();
     void normalSize();
@@ -138,6 +140,7 @@ private:
     void showAbout();
 
     void readSettings();
+    void noticeUnreadSettings(const QString &refusal);
     void writeSettings();
     void applyNameEncoding(NameEncoding::Kind kind);
 
@@ -156,6 +159,10 @@ private:
     bool m_closeQuestionOpen = false;
     // Set by a close that stopped an exchange; the close runs once it has ended.
     bool m_closeAfterExchange = false;
+    // The port panel's text, and whether the module sends unasked (which
+    // the panel says instead while it lasts).
+    QString m_portStatus;
+    bool m_unaskedInput = false;
     std::function<bool()> m_leftButtonDown;
 
     // Controls.
