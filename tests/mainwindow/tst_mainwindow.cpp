@@ -174,7 +174,7 @@ void TestMainWindow::startsWithUntitledDocumentAndDefaults()
     QVERIFY(!m_window->isModified());
     QCOMPARE(m_window->learnTimeBox()->currentText(), QStringLiteral("1s"));
     QCOMPARE(m_window->portBox()->currentText(), QStringLiteral("COM1"));
-    QCOMPARE(m_window->statusText(1), QStringLiteral("COM1"));
+    QCOMPARE(m_window->statusText(1), QStringLiteral("COM1 (%1)").arg(m_module->slavePath()));
     QCOMPARE(m_window->statusText(3), m_window->documentPath());
     QCOMPARE(m_window->moduleIdBox()->currentText(), QStringLiteral("0"));
     QVERIFY(m_window->normalFormatButton()->isChecked());
