@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages that building, running and testing need.
+# Installs the Debian 12 packages that building, running and testing need
+# (--desktop: running on a desktop; --package: building the .deb).
 set -euo pipefail
 
 packages=(
     cmake ninja-build g++
-    qt6-base-dev qt6-serialport-dev libqt6sql6-sqlite libsqlite3-dev qt6-qpa-plugins libgl-dev
+    qt6-base-dev qt6-serialport-dev qt6-svg-dev libqt6sql6-sqlite libsqlite3-dev qt6-qpa-plugins libgl-dev
     fonts-dejavu-core
 )
 if [ "${1:-}" = "--desktop" ]; then
@@ -13,6 +14,11 @@ fi
 # The fuzz harnesses (scripts/fuzz.sh): clang with libFuzzer and the sanitizers.
 if [ "${1:-}" = "--fuzz" ]; then
     packages+=(clang libclang-rt-14-dev)
+fi
+# Building the Debian package: dpkg-shlibdeps finds the libraries the
+# programs need, "file" tells CPack which files are programs.
+if [ "${1:-}" = "--package" ]; then
+    packages+=(dpkg-dev file)
 fi
 
 missing=()

@@ -2,14 +2,24 @@
 #include "gui/mainwindow/MainWindow.h"
 #include "app/ZoqApplication.h"
 
+#include "core/common/FileLocations.h"
+
+#include <QFileInfo>
+
+// One optional argument: a document (or ".bin" image) to open after start-up,
+// as a file manager passes it.
 int main(int argc, char *argv[])
 {
     ZoqApplication app(argc, argv);
     DialogPrompt prompt;
     app.setPrompt(&prompt);
-    MainWindow form(prompt, QCoreApplication::applicationDirPath());
+    const FileLocations locations =
+        FileLocations::forProgram(QCoreApplication::applicationDirPath(), QStringLiteral(ZOQ_INSTALLED_BINDIR));
+    MainWindow form(prompt, locations);
     prompt.setOwner(&form);
     form.show();
-    app.guard([&] { form.start(); });
+    const QStringList arguments = QCoreApplication::arguments();
+    const QString document = arguments.size() > 1 ? QFileInfo(arguments.at(1)).absoluteFilePath() : QString();
+    app.guard([&] { form.start(document); });
     return app.exec();
 }

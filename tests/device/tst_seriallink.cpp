@@ -146,7 +146,10 @@ void TestSerialLink::unopenablePortTellsUser()
     QVERIFY(m_link->port() == nullptr);
     QCOMPARE(m_prompt.asked().size(), 1);
     QCOMPARE(m_prompt.asked().first().title, QStringLiteral("Open Error"));
-    QCOMPARE(m_prompt.asked().first().text, QStringLiteral("Error opening serial port!"));
+    // The box says why, after its own first line.
+    QVERIFY(m_prompt.asked().first().text.startsWith(
+        QStringLiteral("Error opening serial port!\nThere is no device at %1").arg(m_dir.filePath(QStringLiteral("COM7")))));
+    QCOMPARE(m_link->lastOpenFailure().kind(), PortOpenFailure::Kind::NotFound);
 }
 
 void TestSerialLink::badSettingsTellUser()
@@ -167,7 +170,10 @@ void TestSerialLink::portIsExclusive()
     QVERIFY(m_link->open(m_pty->slavePath()));
     SerialLink other(m_prompt);
     QVERIFY(!other.open(m_pty->slavePath()));
-    QCOMPARE(m_prompt.texts(), QStringList{QStringLiteral("Error opening serial port!")});
+    QCOMPARE(m_prompt.texts().size(), 1);
+    QVERIFY(m_prompt.texts().first().startsWith(
+        QStringLiteral("Error opening serial port!\n%1 is in use by another program").arg(m_pty->slavePath())));
+    QCOMPARE(other.lastOpenFailure().kind(), PortOpenFailure::Kind::Busy);
 }
 
 void TestSerialLink::closeAndReopen()
@@ -185,11 +191,22 @@ void TestSerialLink::closeAndReopen()
 void TestSerialLink::vanishedDeviceIsClosed()
 {
     openOnPty();
-    m_pty.reset(); // the far end goes away, as an unplugged adapter does
+    QSignalSpy lost(m_link.get(), &SerialLink::portLost);
+    // The far end goes away, as an unplugged adapter does, while a read waits:
+    // the read ends then, long before its limit.
+    QTimer::singleShot(50, this, [this] { m_pty.reset(); });
+    QElapsedTimer clock;
+    clock.start();
     char byte = 0;
-    QVERIFY(!m_link->read(&byte, 1, 0));
-    SerialLink::pause(100);
+    QVERIFY(!m_link->read(&byte, 1, 60));
+    QVERIFY(clock.elapsed() < 30'000);
+    QCOMPARE(lost.count(), 1);
     QVERIFY(m_link->port() == nullptr);
+    QVERIFY(m_prompt.asked().isEmpty());
+
+    // Choosing the port again tells why it does not open while the device is away.
+    QCOMPARE(m_link->choosePort(QStringLiteral("COM1")), QStringLiteral("No port"));
+    QCOMPARE(m_link->lastOpenFailure().kind(), PortOpenFailure::Kind::NotFound);
 }
 
 void TestSerialLink::closeWithoutPortChangesNothing()
@@ -323,7 +340,8 @@ void TestSerialLink::writeAfterCloseTellsUser()
     openOnPty();
     QVERIFY(m_link->choosePort(QStringLiteral("Close")).has_value());
     QVERIFY(!m_link->write(Frames::esc()));
-    QCOMPARE(m_prompt.texts(), QStringList{QStringLiteral("Error opening serial port!")});
+    QCOMPARE(m_prompt.texts(), QStringList{QStringLiteral("Error opening serial port!\nNo port is chosen.\n"
+                                                          "Choose one of COM1 to COM8 in the COM box.")});
     QCOMPARE(m_pty->readAll(200), QByteArray());
 }
 

@@ -179,7 +179,7 @@ void TestMainWindow::startsWithUntitledDocumentAndDefaults()
     QVERIFY(!m_window->isModified());
     QCOMPARE(m_window->learnTimeBox()->currentText(), QStringLiteral("1s"));
     QCOMPARE(m_window->portBox()->currentText(), QStringLiteral("COM1"));
-    QCOMPARE(m_window->statusText(1), QStringLiteral("COM1"));
+    QCOMPARE(m_window->statusText(1), QStringLiteral("COM1 (%1)").arg(m_module->slavePath()));
     QCOMPARE(m_window->statusText(3), m_window->documentPath());
     QCOMPARE(m_window->moduleIdBox()->currentText(), QStringLiteral("0"));
     QVERIFY(m_window->normalFormatButton()->isChecked());
@@ -451,7 +451,7 @@ void TestMainWindow::unreadableSettingsAreToldAtStart()
                                                       "The default settings are used.")
                                            .arg(QDir::toNativeSeparators(path)));
     QCOMPARE(m_window->table().recordCount(), 512);
-    QCOMPARE(m_window->statusText(1), QStringLiteral("COM1"));
+    QCOMPARE(m_window->statusText(1), QStringLiteral("COM1 (%1)").arg(m_module->slavePath()));
     QCOMPARE(m_window->irPortMask(), 255);
 
     QVERIFY(m_window->close());
@@ -465,7 +465,7 @@ void TestMainWindow::unaskedInputShowsInPortPanel()
     emit m_window->link().unaskedInputChanged(true);
     QCOMPARE(m_window->statusText(1), QStringLiteral("the module sends without being asked"));
     emit m_window->link().unaskedInputChanged(false);
-    QCOMPARE(m_window->statusText(1), QStringLiteral("COM1"));
+    QCOMPARE(m_window->statusText(1), QStringLiteral("COM1 (%1)").arg(m_module->slavePath()));
 
     // A port chosen meanwhile shows once the module is quiet again.
     emit m_window->link().unaskedInputChanged(true);

@@ -36,6 +36,12 @@ bool ModuleSimulator::startInThread(const QString &linkPath)
     return true;
 }
 
+void ModuleSimulator::unplug()
+{
+    stopEngine();
+    m_terminal.hangUp();
+}
+
 void ModuleSimulator::setSettings(const SimulatorSettings &settings)
 {
     m_context.setSettings(settings);
@@ -89,6 +95,8 @@ void ModuleSimulator::createEngine()
 
 void ModuleSimulator::stopEngine()
 {
+    if (!m_engine)
+        return;
     if (m_thread) {
         // The engine's timers and notifiers must go in the thread that owns
         // them: the thread deletes it on its way out.

@@ -32,6 +32,11 @@ public:
     // False, with the reason in errorString(), on failure. Once only.
     [[nodiscard]] bool open(const QString &linkPath = QString());
     [[nodiscard]] bool startInThread(const QString &linkPath = QString());
+    // Stops answering and closes the line, as a module whose adapter is
+    // pulled out: the program's port hangs up, and the link is left leading
+    // nowhere (the destructor removes it). A new simulator may link the same
+    // name again.
+    void unplug();
 
     [[nodiscard]] QString slavePath() const { return m_terminal.slavePath(); }
     [[nodiscard]] QString linkPath() const { return m_terminal.linkPath(); }

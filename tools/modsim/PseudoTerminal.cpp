@@ -118,6 +118,11 @@ void PseudoTerminal::close()
     if (!m_linkPath.isEmpty() && QFileInfo(m_linkPath).symLinkTarget() == m_slavePath)
         QFile::remove(m_linkPath);
     m_linkPath.clear();
+    hangUp();
+}
+
+void PseudoTerminal::hangUp()
+{
     for (int *fd : {&m_slave, &m_master}) {
         if (*fd >= 0)
             ::close(*fd);

@@ -26,6 +26,10 @@ public:
     [[nodiscard]] QString errorString() const { return m_error; }
     // The rate in bits per second the line is set to now, 0 when unknown.
     [[nodiscard]] int baudRate() const;
+    // Closes both ends, as an adapter pulled out: the program's port sees the
+    // line hang up, and the link stays behind, leading nowhere, until the
+    // destructor removes it.
+    void hangUp();
 
 private:
     [[nodiscard]] bool fail(const QString &what);

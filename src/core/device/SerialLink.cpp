@@ -3,11 +3,8 @@
 #include "core/common/Prompt.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QFileInfo>
-#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QSerialPort>
 #include <QTimer>
@@ -86,9 +83,9 @@ SerialLink::SerialLink(Prompt &prompt, QObject *parent)
     , m_prompt(prompt)
     , m_port(new QSerialPort(this))
     , m_received(ReceiveBufferSize, '\0')
-    , m_portDirectory(QCoreApplication::applicationDirPath())
     , m_unaskedQuiet(new QTimer(this))
 {
+    setPortDirectory(QCoreApplication::applicationDirPath());
     m_port->setReadBufferSize(ReadBufferLimit);
     connect(m_port, &QSerialPort::readyRead, this, &SerialLink::dropUnasked);
     m_unaskedQuiet->setSingleShot(true);
@@ -99,7 +96,7 @@ SerialLink::SerialLink(Prompt &prompt, QObject *parent)
     // closing it the event loop would spin. The next write reopens portName, as after any failed write.
     connect(m_port, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError error) {
         if (error == QSerialPort::ResourceError || error == QSerialPort::ReadError)
-            QMetaObject::invokeMethod(this, &SerialLink::closePort, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(this, &SerialLink::dropVanishedPort, Qt::QueuedConnection);
     });
     connect(m_port, &QSerialPort::bytesWritten, this, &SerialLink::noteHandedOver);
     m_clock.start();
@@ -117,33 +114,24 @@ bool SerialLink::isOpen() const
 
 QString SerialLink::resolvePortName(const QString &name, const QString &directory)
 {
-#ifdef Q_OS_UNIX
-    static const QRegularExpression comName(QStringLiteral("^COM([1-9][0-9]*)$"));
-    const QRegularExpressionMatch match = comName.match(name);
-    if (!match.hasMatch())
-        return name;
-    const QFileInfo link(QDir(directory).filePath(name));
-    // A dangling link still names the port the user meant: opening it fails
-    // rather than falling back to an unrelated device.
-    if (link.exists() || link.isSymLink()) {
-        const QString target = link.canonicalFilePath();
-        return target.isEmpty() ? link.absoluteFilePath() : target;
-    }
-    return QStringLiteral("/dev/ttyS%1").arg(match.captured(1).toInt() - 1);
-#else
-    Q_UNUSED(directory);
-    return name;
-#endif
+    PortLocator locator;
+    locator.setLinkFolders({directory});
+    return locator.devicePath(name);
 }
 
 bool SerialLink::open(const QString &name)
 {
     closePort();
-    m_port->setPortName(resolvePortName(name, m_portDirectory));
+    m_devicePath = m_locator.devicePath(name);
+    m_port->setPortName(m_devicePath);
     if (!m_port->open(QIODevice::ReadWrite)) {
-        m_prompt.notice(QStringLiteral("Open Error"), QStringLiteral("Error opening serial port!"));
+        m_lastOpenFailure = name == NoPortName
+            ? PortOpenFailure::noPortChosen()
+            : PortOpenFailure::diagnose(m_devicePath, m_port->error(), m_port->errorString());
+        m_prompt.notice(QStringLiteral("Open Error"), m_lastOpenFailure.message());
         return false;
     }
+    m_lastOpenFailure = PortOpenFailure();
     emit lineStep(LineStep::Open, 0);
     if (!applyLineSettings()) {
         m_prompt.notice(QStringLiteral("Set Error"), QStringLiteral("Error setting serial port!"));
@@ -213,6 +201,17 @@ void SerialLink::finishDrain(bool left)
         m_port->clear(QSerialPort::Output);
     m_undrained = false;
     emit lineStep(LineStep::Drain, left ? 1 : 0);
+}
+
+void SerialLink::dropVanishedPort()
+{
+    if (!isOpen())
+        return;
+    // Nothing leaves through a device that is gone: closed without a drain,
+    // whose wait would only meet the next error of the same device.
+    m_undrained = false;
+    closePort();
+    emit portLost();
 }
 
 // The driver's queue is in its own count; this is the time the bytes take on
@@ -351,10 +350,15 @@ bool SerialLink::waitForInput(qint64 timeoutMs)
 {
     QEventLoop loop;
     connect(m_port, &QSerialPort::readyRead, &loop, &QEventLoop::quit);
+    bool lost = false;
+    connect(this, &SerialLink::portLost, &loop, [&loop, &lost] {
+        lost = true;
+        loop.quit();
+    });
     m_waits.append(&loop);
     const bool ran = runWait(loop, timeoutMs);
     m_waits.removeOne(&loop);
-    return ran;
+    return ran && !lost;
 }
 
 void SerialLink::wakeWait()

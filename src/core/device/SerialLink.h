@@ -1,5 +1,8 @@
 #pragma once
 
+#include "core/device/PortLocator.h"
+#include "core/device/PortOpenFailure.h"
+
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -74,17 +77,25 @@ public:
     [[nodiscard]] quint32 lineErrors() const { return m_lineErrors; }
     [[nodiscard]] const LineStatus &cs() const { return m_status; }
 
-    // Where a name "COMn" is looked for as a link or device before it falls
-    // back to /dev/ttyS(n-1); the program's directory unless set.
-    [[nodiscard]] const QString &portDirectory() const { return m_portDirectory; }
-    void setPortDirectory(const QString &directory) { m_portDirectory = directory; }
-    // The device path QSerialPort opens for a port name.
+    // Where port names lead: the folders searched for COMn links (the
+    // program's directory unless set) and the user's port assignments.
+    [[nodiscard]] PortLocator &locator() { return m_locator; }
+    [[nodiscard]] const PortLocator &locator() const { return m_locator; }
+    // The one folder searched for COMn links.
+    void setPortDirectory(const QString &directory) { m_locator.setLinkFolders({directory}); }
+    // The device path QSerialPort opens for a port name, with COMn links
+    // looked for in directory and no assignments.
     [[nodiscard]] static QString resolvePortName(const QString &name, const QString &directory);
+    // The device path of the port open now, or of the last one tried.
+    [[nodiscard]] const QString &devicePath() const { return m_devicePath; }
 
     // Closes any open port and opens name exclusively, 8-N-1 at baudRate,
     // without flow control. Failures are told to the user ("Open Error",
-    // "Set Error") and leave no port open.
+    // "Set Error") and leave no port open; an "Open Error" says why the port
+    // did not open and what to do.
     bool open(const QString &name);
+    // Why the last open failed; kind() None after a successful open.
+    [[nodiscard]] const PortOpenFailure &lastOpenFailure() const { return m_lastOpenFailure; }
     // Lets the bytes written leave first (drain()).
     void closePort();
 
@@ -110,7 +121,8 @@ public:
 
     // Runs the program's events until bytes arrive, wakeWait() is called, or
     // timeoutMs passes (never, when negative). False when no events run any
-    // more because the application is quitting: waits must end then.
+    // more because the application is quitting, or when the port was lost
+    // meanwhile (see portLost()): waits must end then.
     [[nodiscard]] bool waitForInput(qint64 timeoutMs);
     // Ends the innermost waitForInput() now.
     void wakeWait();
@@ -138,6 +150,11 @@ signals:
     // of them have come without a pause of UnaskedQuietMs; false after
     // such a pause.
     void unaskedInputChanged(bool arriving);
+    // The open port's device vanished (an adapter pulled out, the far end of
+    // a terminal gone) and the port was closed. Waits in progress end with
+    // false; a later open (choosing the COM item again, or the reopen of a
+    // write) opens it again once the device is back.
+    void portLost();
 
 private:
     [[nodiscard]] bool applyLineSettings();
@@ -148,6 +165,7 @@ private:
     void dropUnasked();
     void endUnasked();
     [[nodiscard]] bool waitForHandover(int timeoutMs);
+    void dropVanishedPort();
 
     Prompt &m_prompt;
     QSerialPort *m_port;
@@ -158,7 +176,9 @@ private:
     quint32 m_bytesRead = 0;
     quint32 m_lineErrors = 0;
     LineStatus m_status;
-    QString m_portDirectory;
+    PortLocator m_locator;
+    QString m_devicePath;
+    PortOpenFailure m_lastOpenFailure;
     QList<QEventLoop *> m_waits;
     bool m_busy = false;
     // Bytes were written since the last drain.

@@ -51,8 +51,12 @@ void DocumentCommands::openDocument()
     if (!m_document.confirmDiscard())
         return;
     const QString path = m_prompt.openFileName(QStringLiteral("*.zoq|*.zoq|*.bin|*.bin"));
-    if (path.isEmpty())
-        return;
+    if (!path.isEmpty())
+        openFile(path);
+}
+
+void DocumentCommands::openFile(const QString &path)
+{
     if (fileExtension(path).compare(QLatin1String(".bin"), Qt::CaseInsensitive) == 0)
         importImage(path);
     else

@@ -36,6 +36,9 @@ public:
 
     void newDocument();
     void openDocument();
+    // Opens the file at path as Open does once it is chosen: a ".bin" image
+    // is imported, any other file opened as a document.
+    void openFile(const QString &path);
     void saveDocument();
     void compileImage();
     // The image at path in a new untitled document; the whole file is read

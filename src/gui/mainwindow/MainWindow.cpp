@@ -8,9 +8,12 @@
 #include "core/document/CodeTable.h"
 #include "core/document/Document.h"
 #include "core/document/RowClipboard.h"
+#include "core/device/SerialDevice.h"
 #include "core/settings/NameEncodingFile.h"
+#include "core/settings/PortAssignments.h"
 #include "core/settings/SettingsFile.h"
 #include "gui/dialogs/AboutDialog.h"
+#include "gui/dialogs/SerialPortsDialog.h"
 #include "gui/dialogs/TransferProgressDialog.h"
 #include "gui/grid/CodeGrid.h"
 #include "gui/mainwindow/AnchoredPlacement.h"
@@ -84,11 +87,16 @@ QRect designRect(int left, int top, int width, int height)
 } // namespace
 
 MainWindow::MainWindow(Prompt &prompt, const QString &programDir, QWidget *parent)
+    : MainWindow(prompt, FileLocations::besideProgram(programDir), parent)
+{
+}
+
+MainWindow::MainWindow(Prompt &prompt, const FileLocations &locations, QWidget *parent)
     : QMainWindow(parent)
     , m_prompt(prompt)
-    , m_programDir(programDir)
+    , m_locations(locations)
     , m_table(new CodeTable(this))
-    , m_document(new Document(*m_table, prompt, programDir + QStringLiteral("/Temp.~tmp"), this))
+    , m_document(new Document(*m_table, prompt, locations.workingPath(), this))
 {
     m_table->setObjectName(QStringLiteral("table"));
     setObjectName(QStringLiteral("mainWindow"));
@@ -106,7 +114,7 @@ MainWindow::MainWindow(Prompt &prompt, const QString &programDir, QWidget *paren
     m_progressDialog = new TransferProgressDialog(this);
     m_documentCommands = new DocumentCommands(*m_document, *m_grid, prompt, this);
     m_moduleCommands = new ModuleCommands(*m_table, *m_grid, *m_progressDialog, prompt, this);
-    m_moduleCommands->link().setPortDirectory(programDir);
+    m_moduleCommands->link().locator().setLinkFolders(locations.linkFolders());
     connectCommands();
     buildGridMenu();
     new RightButtonFilter(this);
@@ -145,12 +153,17 @@ QString MainWindow::workingPath() const
 
 QString MainWindow::settingsPath() const
 {
-    return m_programDir + QStringLiteral("/ZOQ.ini");
+    return m_locations.settingsPath();
 }
 
 QString MainWindow::namesPath() const
 {
-    return NameEncodingFile::path(m_programDir);
+    return NameEncodingFile::path(m_locations.configDir());
+}
+
+QString MainWindow::portAssignmentsPath() const
+{
+    return PortAssignments::path(m_locations.configDir());
 }
 
 int MainWindow::irPortMask() const
@@ -364,6 +377,19 @@ void MainWindow::buildPortPanel()
     m_portBox->addItems(SerialLink::comBoxItems());
     m_portBox->setGeometry(40, 10, 70, 22);
     connect(m_portBox, &QComboBox::activated, this, [this] { guarded([this] { choosePort(); }); });
+    // "Serial ports..." from the small button beside the COM box, or from the
+    // panel's right-click menu.
+    auto *serialPorts = new QAction(QStringLiteral("Serial ports..."), portPanel);
+    serialPorts->setObjectName(QStringLiteral("serialPorts"));
+    connect(serialPorts, &QAction::triggered, this, [this] { runCommand([this] { showSerialPorts(); }, Needs::Nothing); });
+    portPanel->addAction(serialPorts);
+    portPanel->setContextMenuPolicy(Qt::ActionsContextMenu);
+    auto *serialPortsButton = new QToolButton(portPanel);
+    serialPortsButton->setObjectName(QStringLiteral("serialPortsButton"));
+    serialPortsButton->setText(QStringLiteral("..."));
+    serialPortsButton->setToolTip(serialPorts->text());
+    serialPortsButton->setGeometry(112, 10, 20, 22);
+    connect(serialPortsButton, &QToolButton::clicked, serialPorts, &QAction::trigger);
     makeLabel(QStringLiteral("ID:"), portPanel, QPoint(135, 15));
     m_moduleIdBox = new QComboBox(portPanel);
     m_moduleIdBox->setObjectName(QStringLiteral("moduleIdBox"));
@@ -523,6 +549,13 @@ void MainWindow::connectCommands()
     connect(m_moduleCommands, &ModuleCommands::transferRunningChanged, this, [this](bool running) { setBusy(running); });
     connect(m_moduleCommands, &ModuleCommands::sendingChanged, this, &MainWindow::setLamps);
     connect(&link(), &SerialLink::unaskedInputChanged, this, &MainWindow::showUnaskedInput);
+    connect(m_moduleCommands, &ModuleCommands::portLost, this, &MainWindow::showPortLost);
+    // A port that a write opened again (an adapter back after it was lost)
+    // shows in the port panel too.
+    connect(&link(), &SerialLink::lineStep, this, [this](SerialLink::LineStep step) {
+        if (step == SerialLink::LineStep::Open)
+            setPortStatus(link().portName());
+    });
 }
 
 // ---------------------------------------------------------------------------
@@ -628,10 +661,14 @@ void MainWindow::onLearnTimeChosen()
 
 void MainWindow::choosePort()
 {
-    if (const std::optional<QString> status = m_moduleCommands->choosePort(m_portBox->currentText())) {
-        m_portStatus = *status;
-        showPortStatus();
-    }
+    if (const std::optional<QString> status = m_moduleCommands->choosePort(m_portBox->currentText()))
+        setPortStatus(*status);
+}
+
+void MainWindow::setPortStatus(const QString &status)
+{
+    m_portStatus = status;
+    showPortStatus();
 }
 
 void MainWindow::showUnaskedInput(bool arriving)
@@ -640,9 +677,41 @@ void MainWindow::showUnaskedInput(bool arriving)
     showPortStatus();
 }
 
+// An open port shows the device its name leads to: "COM1 (/dev/ttyUSB0)".
+// A module that keeps sending unasked is told instead.
 void MainWindow::showPortStatus()
 {
-    m_statusPanels[1]->setText(m_unaskedInput ? QStringLiteral("the module sends without being asked") : m_portStatus);
+    QString text = m_portStatus;
+    if (m_unaskedInput)
+        text = QStringLiteral("the module sends without being asked");
+    else if (link().isOpen())
+        text = QStringLiteral("%1 (%2)").arg(m_portStatus, link().devicePath());
+    m_statusPanels[1]->setText(text);
+}
+
+void MainWindow::showPortLost()
+{
+    setPortStatus(QStringLiteral("No port"));
+    setLamps(false);
+}
+
+void MainWindow::showSerialPorts()
+{
+    SerialPortsDialog dialog(this);
+    dialog.setContents(SerialDevice::available(), link().locator());
+    if (dialog.exec() == QDialog::Accepted)
+        assignPorts(dialog.assignments());
+}
+
+void MainWindow::assignPorts(const PortAssignments &assignments)
+{
+    PortLocator &locator = link().locator();
+    const QString chosen = m_portBox->currentText();
+    const QString before = locator.devicePath(chosen);
+    assignments.write(portAssignmentsPath());
+    locator.setAssignments(assignments);
+    if (PortLocator::comNumber(chosen) > 0 && locator.devicePath(chosen) != before)
+        choosePort();
 }
 
 void MainWindow::setCapturing(bool capturing)
@@ -716,8 +785,11 @@ void MainWindow::showTime()
 // ---------------------------------------------------------------------------
 // Start-up, settings and closing
 
-void MainWindow::start()
+void MainWindow::start(const QString &documentPath)
 {
+    // Per-user folders are made on the first start; a folder that cannot be
+    // made shows when its files fail to write.
+    m_locations.makeFolders();
     link().setBaudRate(SerialLink::NormalBaudrate);
     readSettings();
     createIrPortControls();
@@ -725,6 +797,8 @@ void MainWindow::start()
     // program folder without write access) leaves the program without a
     // document; every command copes with that.
     guarded([this] { m_document->createNew(); });
+    if (!documentPath.isEmpty())
+        guarded([&] { m_documentCommands->openFile(documentPath); });
 }
 
 void MainWindow::readSettings()
@@ -734,6 +808,7 @@ void MainWindow::readSettings()
     noticeUnreadSettings(refusal);
     m_learnTimeBox->setCurrentIndex(settings.learnTime);
     onLearnTimeChosen();
+    link().locator().setAssignments(PortAssignments::read(portAssignmentsPath()));
     m_portBox->setCurrentIndex(settings.comPort);
     choosePort();
     m_moduleIdBox->setCurrentIndex(settings.moduleId);

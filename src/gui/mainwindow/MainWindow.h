@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/common/FileLocations.h"
 #include "core/signal/NameEncoding.h"
 
 #include <QMainWindow>
@@ -15,6 +16,7 @@ class Document;
 class DocumentCommands;
 class GoToDialog;
 class ModuleCommands;
+class PortAssignments;
 class PortLamp;
 class Prompt;
 class QAction;
@@ -43,10 +45,14 @@ class MainWindow final : public QMainWindow
 public:
     // programDir holds "Temp.~tmp", "ZOQ.ini" and the COMn links.
     MainWindow(Prompt &prompt, const QString &programDir, QWidget *parent = nullptr);
+    // The files are kept where locations says.
+    MainWindow(Prompt &prompt, const FileLocations &locations, QWidget *parent = nullptr);
     ~MainWindow() override;
 
-    // Start-up after construction: settings, port boxes, the first New.
-    void start();
+    // Start-up after construction: settings, port boxes, the first New; then
+    // the file named on the command line, when there is one, opens as Open
+    // would open it.
+    void start(const QString &documentPath = QString());
 
     [[nodiscard]] Document &document() const { return *m_document; }
     [[nodiscard]] DocumentCommands &documentCommands() const { return *m_documentCommands; }
@@ -61,6 +67,9 @@ public:
     [[nodiscard]] QString settingsPath() const;
     // "ZOQ-names.ini" beside "ZOQ.ini".
     [[nodiscard]] QString namesPath() const;
+    // "ZOQ-ports.ini" beside "ZOQ.ini".
+    [[nodiscard]] QString portAssignmentsPath() const;
+    [[nodiscard]] const FileLocations &locations() const { return m_locations; }
     [[nodiscard]] int irPortMask() const;
     [[nodiscard]] int irFormat() const;
 
@@ -72,6 +81,10 @@ public:
     // written in this encoding from now on, and the choice is kept in
     // namesPath().
     void chooseNameEncoding(NameEncoding::Kind kind);
+
+    // Keeps assignments in portAssignmentsPath() and looks COMn up with them
+    // from now on; the chosen port is opened again when its device changed.
+    void assignPorts(const PortAssignments &assignments);
 
     // Redraws the waveform of the current row; roll: another row is current.
     void drawWave(bool roll);
@@ -132,7 +145,10 @@ private:
     void onLearnTimeChosen();
     void choosePort();
     void showUnaskedInput(bool arriving);
+    void setPortStatus(const QString &status);
     void showPortStatus();
+    void showPortLost();
+    void showSerialPorts();
     void zoomIn();
     void zoomOut();
     void normalSize();
@@ -150,7 +166,7 @@ private:
     void closeIfExchangeStopped();
 
     Prompt &m_prompt;
-    QString m_programDir;
+    FileLocations m_locations;
     CodeTable *m_table;
     Document *m_document;
 

@@ -23,6 +23,10 @@ ModuleCommands::ModuleCommands(CodeTable &table, CodeGrid &grid, TransferProgres
     , m_learnRun(std::make_unique<LearnRun>(*m_link, prompt, static_cast<LearnHost &>(*this)))
     , m_send(std::make_unique<SendExchange>(*m_link, prompt))
 {
+    connect(m_link.get(), &SerialLink::portLost, this, [this] {
+        m_stopRequested = true;
+        emit portLost();
+    });
 }
 
 ModuleCommands::~ModuleCommands() = default;

@@ -81,6 +81,9 @@ signals:
     void sendingChanged(bool sending);
     void waveRedrawRequested(bool roll);
     void waveScrollToStartRequested();
+    // The open port's device vanished; a held send has ended with it, and
+    // the exchange in progress ends with its error.
+    void portLost();
 
 private:
     [[nodiscard]] bool sendCurrentRow();

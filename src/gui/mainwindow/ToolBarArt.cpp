@@ -7,6 +7,9 @@
 namespace ToolBarArt {
 namespace {
 
+// Every picture is drawn on a 32 x 32 grid.
+constexpr int DesignSize = 32;
+
 const QColor Ink(40, 48, 64);
 const QColor Paper(250, 250, 244);
 const QColor Accent(200, 30, 30);
@@ -173,13 +176,23 @@ void paint(QPainter &p, Picture picture)
 
 QIcon icon(Picture picture)
 {
-    QPixmap pixmap(32, 32);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
+    return QIcon(QPixmap::fromImage(image(picture, DesignSize)));
+}
+
+QImage image(Picture picture, int size)
+{
+    QImage drawn(size, size, QImage::Format_ARGB32_Premultiplied);
+    drawn.fill(Qt::transparent);
+    draw(drawn, picture, size);
+    return drawn;
+}
+
+void draw(QPaintDevice &device, Picture picture, int size)
+{
+    QPainter painter(&device);
     painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(qreal(size) / DesignSize, qreal(size) / DesignSize);
     paint(painter, picture);
-    painter.end();
-    return QIcon(pixmap);
 }
 
 } // namespace ToolBarArt
