@@ -100,6 +100,30 @@ Row rowOf(const CodeTable &table, int n)
     return row;
 }
 
+QList<QVariantList> storedRows(const QString &path)
+{
+    const QString connection = QUuid::createUuid().toString();
+    QList<QVariantList> rows;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        db.setDatabaseName(path);
+        if (!db.open())
+            qFatal("open %s: %s", qPrintable(path), qPrintable(db.lastError().text()));
+        QSqlQuery query(db);
+        exec(query, QStringLiteral("SELECT ID, typeof(ID), Function, typeof(Function), Format, typeof(Format), "
+                                   "Carry, typeof(Carry), \"IR Data\", typeof(\"IR Data\"), Remark, "
+                                   "typeof(Remark) FROM KeyInfo ORDER BY _rowid_"));
+        while (query.next()) {
+            QVariantList row;
+            for (int i = 0; i < 12; ++i)
+                row.append(query.value(i));
+            rows.append(row);
+        }
+    }
+    QSqlDatabase::removeDatabase(connection);
+    return rows;
+}
+
 } // namespace TestDocument
 
 namespace TestDocument {

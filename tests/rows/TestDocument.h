@@ -27,6 +27,10 @@ using Row = QList<QVariant>;
 [[nodiscard]] Row emptyRow();
 // Row n (from 1) of an open table, fields after "ID".
 [[nodiscard]] Row rowOf(const CodeTable &table, int n);
+// Every KeyInfo row of the file at path in stored order, read with plain SQL:
+// each field's value followed by its storage class, so that a text stored
+// where bytes were (or null where an empty text was) shows.
+[[nodiscard]] QList<QVariantList> storedRows(const QString &path);
 
 } // namespace TestDocument
 

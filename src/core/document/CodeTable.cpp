@@ -464,6 +464,13 @@ QByteArray CodeTable::irDataAt(int row) const
     return valueAt(row, d->irDataField).toByteArray();
 }
 
+QVariantList CodeTable::rowValues(int row) const
+{
+    if (row < 0 || row >= recordCount())
+        return {};
+    return d->rows.at(row).values;
+}
+
 void CodeTable::edit()
 {
     if (d->current < 0)

@@ -96,6 +96,11 @@ public:
     [[nodiscard]] QVariant valueAt(int row, int ordinal) const;
     // "IR Data" of any row as bytes (empty for null).
     [[nodiscard]] QByteArray irDataAt(int row) const;
+    // Every field value of any row (0-based), as stored (posted changes
+    // included, a pending edit not). The list shares its data with the table
+    // until either changes, so taking it is cheap and comparing two takes of
+    // an unchanged row is immediate.
+    [[nodiscard]] QVariantList rowValues(int row) const;
 
     // Edit / post: begin a change of the current row, set fields, store the
     // change in the client-side cache and run the after-post hook. An invalid

@@ -6,6 +6,7 @@
 #include "core/document/DerivePostedRow.h"
 #include "core/document/DocumentStore.h"
 #include "core/document/TableWalkGuard.h"
+#include "core/document/UndoHistory.h"
 #include "core/document/WorkingFileLock.h"
 
 #include <QDir>
@@ -18,6 +19,7 @@ Document::Document(CodeTable &table, Prompt &prompt, const QString &workingPath,
     , m_prompt(prompt)
     , m_workingPath(workingPath)
     , m_workingLock(std::make_unique<WorkingFileLock>())
+    , m_history(new UndoHistory(table, this))
 {
     m_table.setAfterPost([this] { onRowPosted(); });
 }
@@ -29,27 +31,36 @@ bool Document::hasRows() const
     return m_table.isOpen() && m_table.recordCount() > 0;
 }
 
+bool Document::isModified() const
+{
+    return m_unrecordedChange || !m_history->isClean();
+}
+
 void Document::setModified(bool modified)
 {
-    m_modified = modified;
+    m_unrecordedChange = modified;
+    if (!modified)
+        m_history->setClean();
 }
 
 void Document::onRowPosted()
 {
-    m_modified = true;
+    // A recorded change is held by its step, which makes the document modified.
+    if (!m_history->isRecording())
+        m_unrecordedChange = true;
     derivePostedRow(m_table);
 }
 
 bool Document::confirmDiscard()
 {
-    if (!m_modified)
+    if (!isModified())
         return true;
     switch (m_prompt.askYesNoCancel(AppTexts::mainCaption(), QStringLiteral("Save changes to current file?"))) {
     case Prompt::Answer::Cancel:
         return false;
     case Prompt::Answer::Yes:
         save();
-        return !m_modified;
+        return !isModified();
     case Prompt::Answer::No:
         break;
     }
@@ -61,13 +72,14 @@ void Document::closeTable()
 {
     m_table.setAfterRowChange({});
     m_table.close();
-    m_modified = false;
+    m_unrecordedChange = false;
 }
 
 bool Document::createNew()
 {
     if (!confirmDiscard())
         return false;
+    m_history->clear();
     closeTable();
     m_workingLock->acquire(m_workingPath);
     DocumentStore::writeTemplate(m_workingPath);
@@ -78,6 +90,12 @@ bool Document::createNew()
 
 void Document::open(const QString &path)
 {
+    m_history->clear();
+    openTable(path);
+}
+
+void Document::openTable(const QString &path)
+{
     m_path = path;
     closeTable();
     if (path != m_workingPath)
@@ -86,7 +104,7 @@ void Document::open(const QString &path)
     m_moduleInfo = m_table.moduleInfo();
     m_table.setAfterRowChange(m_rowChangeHandler);
     m_hasBeenOpened = true;
-    m_modified = false;
+    m_unrecordedChange = false;
     emit opened(path);
     if (m_table.cutTextCount() > 0) {
         m_prompt.notice(AppTexts::applicationTitle(),
@@ -117,11 +135,18 @@ void Document::save()
         return;
     if (target == m_path) {
         m_table.updateBatch();
-        m_modified = false;
-        return;
+    } else {
+        saveUnderNewName(target);
+        // The same rows again, now from the new file: the history still
+        // applies to them.
+        try {
+            openTable(target);
+        } catch (...) {
+            m_history->clear();
+            throw;
+        }
     }
-    saveUnderNewName(target);
-    open(target);
+    setModified(false);
 }
 
 void Document::saveUnderNewName(const QString &target)

@@ -9,6 +9,7 @@
 #include <memory>
 
 class Prompt;
+class UndoHistory;
 class WorkingFileLock;
 
 // The open document: its file, its code table, the module info read from it,
@@ -18,7 +19,12 @@ class WorkingFileLock;
 // An untitled document lives in the working file "Temp.~tmp"; a named one is
 // edited in place and its changes stay in the table's cache until Save. Every
 // post while the table's after-post hook is attached derives the row from its
-// block and marks the document modified.
+// block.
+//
+// Changes recorded in the undo history make the document modified until they
+// are undone back to the state of the last save or open; New and Open clear
+// the history, Save keeps it. A post made outside any recording marks the
+// document modified until the next save or open, whatever is undone.
 class Document final : public QObject
 {
     Q_OBJECT
@@ -36,7 +42,9 @@ public:
     [[nodiscard]] bool hasBeenOpened() const { return m_hasBeenOpened; }
     // Whether the table is open and has rows to act on.
     [[nodiscard]] bool hasRows() const;
-    [[nodiscard]] bool isModified() const { return m_modified; }
+    [[nodiscard]] UndoHistory &history() const { return *m_history; }
+    [[nodiscard]] bool isModified() const;
+    // true: a change the history does not hold; false: as if just saved.
     void setModified(bool modified);
 
     // The handler attached as the table's after-row-change hook at every open.
@@ -71,6 +79,7 @@ signals:
 
 private:
     void closeTable();
+    void openTable(const QString &path);
     void onRowPosted();
     void saveUnderNewName(const QString &target);
 
@@ -79,10 +88,12 @@ private:
     QString m_workingPath;
     std::unique_ptr<WorkingFileLock> m_workingLock;
     CodeTable::Hook m_rowChangeHandler;
+    UndoHistory *m_history;
 
     QString m_path;
     ModuleInfo m_moduleInfo;
     QString m_lastSaveName;
     bool m_hasBeenOpened = false;
-    bool m_modified = false;
+    // A change was posted outside the undo history since the last save or open.
+    bool m_unrecordedChange = false;
 };

@@ -10,6 +10,7 @@
 #include "core/document/RowMoves.h"
 #include "core/document/RowName.h"
 #include "core/document/TableWalkGuard.h"
+#include "core/document/UndoHistory.h"
 #include "core/image/CompiledImage.h"
 #include "gui/dialogs/FunctionNameDialog.h"
 #include "gui/dialogs/GoToDialog.h"
@@ -68,7 +69,7 @@ void DocumentCommands::importImage(const QString &path)
     const QByteArray image = readImageFile(path);
     if (!m_document.createNew())
         return;
-    ::importImage(m_table, image);
+    record(QStringLiteral("Import"), [&] { ::importImage(m_table, image); });
 }
 
 void DocumentCommands::saveDocument()
@@ -91,8 +92,7 @@ void DocumentCommands::insertRow()
     const int cur = m_table.recNo();
     if (!confirmPushOut(pushedOutRow(m_table, cur)))
         return;
-    insertEmptyRow(m_table, cur);
-    m_document.setModified(true);
+    record(QStringLiteral("Insert row %1").arg(cur), [&] { insertEmptyRow(m_table, cur); });
     emit waveRedrawRequested(true);
 }
 
@@ -110,8 +110,8 @@ void DocumentCommands::deleteRow()
 {
     if (!m_prompt.askYesNo(AppTexts::mainCaption(), QStringLiteral("Really delete IR data in selection items?")))
         return;
-    deleteRowContent(m_table, m_table.recNo());
-    m_document.setModified(true);
+    const int cur = m_table.recNo();
+    record(QStringLiteral("Delete row %1").arg(cur), [&] { deleteRowContent(m_table, cur); });
     emit waveRedrawRequested(true);
 }
 
@@ -120,7 +120,10 @@ void DocumentCommands::renameKey()
     if (!m_functionNameDialog->execWith(currentFunction()))
         return;
     QString refusal;
-    if (!RowName::renameCurrentRow(m_table, m_functionNameDialog->text(), &refusal))
+    bool renamed = false;
+    record(rowStepLabel(QStringLiteral("Rename")),
+           [&] { renamed = RowName::renameCurrentRow(m_table, m_functionNameDialog->text(), &refusal); });
+    if (!renamed)
         notice(refusal);
 }
 
@@ -128,9 +131,11 @@ void DocumentCommands::editRemark()
 {
     if (!m_remarkDialog->execWith(m_table.fieldText(QStringLiteral("Remark"))))
         return;
-    m_table.edit();
-    m_table.setField(QStringLiteral("Remark"), m_remarkDialog->text());
-    m_table.post();
+    record(rowStepLabel(QStringLiteral("Remark")), [this] {
+        m_table.edit();
+        m_table.setField(QStringLiteral("Remark"), m_remarkDialog->text());
+        m_table.post();
+    });
 }
 
 void DocumentCommands::goToRow()
@@ -163,7 +168,9 @@ void DocumentCommands::pasteRows()
     if (!m_clipboard->canPaste())
         return;
     m_grid.clearSelection();
-    for (int row : m_clipboard->pasteRows(m_table))
+    QList<int> written;
+    record(QStringLiteral("Paste"), [&] { written = m_clipboard->pasteRows(m_table); });
+    for (int row : std::as_const(written))
         m_grid.addRowToSelection(row);
 }
 
@@ -192,8 +199,42 @@ QString DocumentCommands::currentFunction() const
 
 void DocumentCommands::writeIrData(const QByteArray &block)
 {
-    m_table.edit();
-    m_table.setField(QStringLiteral("IR Data"), block);
-    m_table.post();
-    m_document.setModified(true);
+    record(rowStepLabel(QStringLiteral("IR Data")), [&] {
+        m_table.edit();
+        m_table.setField(QStringLiteral("IR Data"), block);
+        m_table.post();
+    });
+}
+
+// ---------------------------------------------------------------------------
+// Undo and redo
+
+void DocumentCommands::undoChange()
+{
+    m_document.history().undo();
+    showRestoredRows();
+}
+
+void DocumentCommands::redoChange()
+{
+    m_document.history().redo();
+    showRestoredRows();
+}
+
+// The step's current row is current again: the grid shows it without a
+// selection, and the waveform shows its block.
+void DocumentCommands::showRestoredRows()
+{
+    m_grid.clearSelection();
+    emit waveRedrawRequested(true);
+}
+
+void DocumentCommands::record(const QString &label, const std::function<void()> &change)
+{
+    m_document.history().record(label, change);
+}
+
+QString DocumentCommands::rowStepLabel(const QString &command) const
+{
+    return QStringLiteral("%1 row %2").arg(command).arg(m_table.recNo());
 }

@@ -4,6 +4,7 @@
 
 #include <QObject>
 
+#include <functional>
 #include <memory>
 
 class CodeGrid;
@@ -19,9 +20,10 @@ class RowClipboard;
 
 // The commands on the document and its rows: New, Open (and the image
 // import), Save, Compile, Insert, Delete, rename, remark, Go to, Copy, Paste,
-// Select All and the IR data editor. They act on the current row and the
-// selection of the code grid; their dialogs are created once, owned by
-// dialogParent, and reused.
+// Select All, the IR data editor, and undo and redo of the changes to the
+// rows. They act on the current row and the selection of the code grid;
+// their dialogs are created once, owned by dialogParent, and reused. Every
+// change to the rows is recorded in the document's undo history as one step.
 class DocumentCommands final : public QObject, private IrDataHost
 {
     Q_OBJECT
@@ -54,6 +56,8 @@ public:
     void pasteRows();
     void selectAllRows();
     void editIrData();
+    void undoChange();
+    void redoChange();
 
 signals:
     void waveRedrawRequested(bool roll);
@@ -63,6 +67,11 @@ private:
     // Insert loses the content of the last row: asked first unless it is empty.
     [[nodiscard]] bool confirmPushOut(int row);
     void notice(const QString &text);
+    void showRestoredRows();
+    // One step of the undo history for whatever change changes.
+    void record(const QString &label, const std::function<void()> &change);
+    // "<command> row <n>" for a change to the current row.
+    [[nodiscard]] QString rowStepLabel(const QString &command) const;
 
     // IrDataHost
     QString currentFunction() const override;

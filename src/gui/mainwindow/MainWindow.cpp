@@ -9,6 +9,7 @@
 #include "core/document/Document.h"
 #include "core/document/RowClipboard.h"
 #include "core/device/SerialDevice.h"
+#include "core/document/UndoHistory.h"
 #include "core/settings/NameEncodingFile.h"
 #include "core/settings/PortAssignments.h"
 #include "core/settings/SettingsFile.h"
@@ -21,6 +22,7 @@
 #include "gui/mainwindow/ModuleCommands.h"
 #include "gui/mainwindow/PortLamp.h"
 #include "gui/mainwindow/RightButtonFilter.h"
+#include "gui/mainwindow/ShortcutPassThrough.h"
 #include "gui/mainwindow/ToolBarArt.h"
 #include "gui/wave/WaveView.h"
 
@@ -53,6 +55,15 @@ constexpr int ToolBarHeight = 57;
 constexpr int StatusBarHeight = 19;
 
 using A = AnchoredPlacement;
+
+const QKeySequence UndoKey(Qt::CTRL | Qt::Key_Z);
+const QList<QKeySequence> RedoKeys = {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)};
+
+// "Undo Paste", or "Undo" alone when there is nothing to undo.
+QString stepCaption(const QString &verb, const QString &label)
+{
+    return label.isEmpty() ? verb : verb + QLatin1Char(' ') + label;
+}
 
 // "宋体" 12 pixels high, or the closest font the system has.
 QFont windowFont()
@@ -113,7 +124,7 @@ MainWindow::MainWindow(Prompt &prompt, const FileLocations &locations, QWidget *
     m_aboutDialog = new AboutDialog(this);
     m_progressDialog = new TransferProgressDialog(this);
     m_documentCommands = new DocumentCommands(*m_document, *m_grid, prompt, this);
-    m_moduleCommands = new ModuleCommands(*m_table, *m_grid, *m_progressDialog, prompt, this);
+    m_moduleCommands = new ModuleCommands(*m_table, m_document->history(), *m_grid, *m_progressDialog, prompt, this);
     m_moduleCommands->link().locator().setLinkFolders(locations.linkFolders());
     connectCommands();
     buildGridMenu();
@@ -260,6 +271,10 @@ void MainWindow::buildActions()
     addAction(QStringLiteral("renameKey"), QStringLiteral("Edit..."), {}, documents(&DocumentCommands::renameKey));
     addAction(QStringLiteral("goToRow"), QStringLiteral("Goto"), QKeySequence(Qt::CTRL | Qt::Key_G),
               documents(&DocumentCommands::goToRow));
+    addAction(QStringLiteral("undoChange"), QStringLiteral("Undo"), UndoKey, documents(&DocumentCommands::undoChange));
+    addAction(QStringLiteral("redoChange"), QStringLiteral("Redo"), RedoKeys.first(),
+              documents(&DocumentCommands::redoChange))
+        ->setShortcuts(RedoKeys);
 }
 
 void MainWindow::buildToolBar()
@@ -349,6 +364,8 @@ void MainWindow::buildLearnGroup()
     m_learnTimeBox->setInsertPolicy(QComboBox::NoInsert);
     m_learnTimeBox->addItems({QStringLiteral("1s"), QStringLiteral("2s"), QStringLiteral("3s")});
     m_learnTimeBox->setGeometry(40, 24, 47, 21);
+    // Its text box would take the undo and redo keys for its own text.
+    new ShortcutPassThrough(m_learnTimeBox, QList<QKeySequence>{UndoKey} + RedoKeys);
     connect(m_learnTimeBox, &QComboBox::currentIndexChanged, this, [this] { onLearnTimeChosen(); });
     connect(m_learnTimeBox, &QComboBox::editTextChanged, this, [this] { onLearnTimeChosen(); });
     makeLabel(QStringLiteral("IR Format:"), m_learnGroup, QPoint(8, 56));
@@ -479,6 +496,9 @@ void MainWindow::buildGridMenu()
 {
     m_gridMenu = new QMenu(m_grid);
     m_gridMenu->setObjectName(QStringLiteral("gridMenu"));
+    m_gridMenu->addAction(action(QStringLiteral("undoChange")));
+    m_gridMenu->addAction(action(QStringLiteral("redoChange")));
+    m_gridMenu->addSeparator();
     m_gridMenu->addAction(action(QStringLiteral("copyRows")));
     m_gridMenu->addAction(action(QStringLiteral("pasteRows")));
     m_gridMenu->addSeparator();
@@ -541,6 +561,7 @@ void MainWindow::connectCommands()
     connect(m_document, &Document::opened, this, &MainWindow::showDocument);
     connect(m_document, &Document::waveformCleared, this, &MainWindow::clearWave);
     connect(m_document, &Document::saveProgress, this, &MainWindow::showSaveProgress);
+    connect(&m_document->history(), &UndoHistory::changed, this, &MainWindow::updateActions);
     connect(m_documentCommands, &DocumentCommands::waveRedrawRequested, this, &MainWindow::drawWave);
     connect(m_documentCommands, &DocumentCommands::clipboardChanged, this, &MainWindow::updateActions);
     connect(m_moduleCommands, &ModuleCommands::waveRedrawRequested, this, &MainWindow::drawWave);
@@ -588,7 +609,7 @@ void MainWindow::guarded(const std::function<void()> &command)
 }
 
 // The rules run whenever one of their inputs changes: the document-open
-// flag, the clipboard and the busy state.
+// flag, the clipboard, the undo history and the busy state.
 void MainWindow::updateActions()
 {
     const bool idle = !m_busy;
@@ -600,6 +621,13 @@ void MainWindow::updateActions()
     for (const char *name : {"newDocument", "openDocument", "saveDocument", "copyRows", "selectAllRows", "deleteRow",
                              "insertRow", "showAbout", "stopModule", "goToRow"})
         action(QLatin1String(name))->setEnabled(idle);
+    const UndoHistory &history = m_document->history();
+    QAction *undo = action(QStringLiteral("undoChange"));
+    undo->setText(stepCaption(QStringLiteral("Undo"), history.undoLabel()));
+    undo->setEnabled(idle && history.canUndo());
+    QAction *redo = action(QStringLiteral("redoChange"));
+    redo->setText(stepCaption(QStringLiteral("Redo"), history.redoLabel()));
+    redo->setEnabled(idle && history.canRedo());
 }
 
 // ---------------------------------------------------------------------------

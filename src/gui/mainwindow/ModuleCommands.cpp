@@ -5,6 +5,7 @@
 #include "core/device/SendExchange.h"
 #include "core/device/SerialLink.h"
 #include "core/document/RowName.h"
+#include "core/document/UndoHistory.h"
 #include "core/image/ImageSlots.h"
 #include "gui/dialogs/TransferProgressDialog.h"
 #include "gui/grid/CodeGrid.h"
@@ -12,10 +13,11 @@
 #include <QCoreApplication>
 #include <QScopeGuard>
 
-ModuleCommands::ModuleCommands(CodeTable &table, CodeGrid &grid, TransferProgressDialog &progressDialog,
-                               Prompt &prompt, QObject *parent)
+ModuleCommands::ModuleCommands(CodeTable &table, UndoHistory &history, CodeGrid &grid,
+                               TransferProgressDialog &progressDialog, Prompt &prompt, QObject *parent)
     : QObject(parent)
     , m_table(table)
+    , m_history(history)
     , m_grid(grid)
     , m_progressDialog(progressDialog)
     , m_prompt(prompt)
@@ -143,9 +145,11 @@ QByteArray ModuleCommands::currentNameBytes()
 
 void ModuleCommands::storeBlock(const IrBlock &block)
 {
-    m_table.edit();
-    m_table.setField(QStringLiteral("IR Data"), block.toByteArray());
-    m_table.post();
+    m_history.record(QStringLiteral("Learn row %1").arg(m_table.recNo()), [&] {
+        m_table.edit();
+        m_table.setField(QStringLiteral("IR Data"), block.toByteArray());
+        m_table.post();
+    });
 }
 
 void ModuleCommands::drawWave(bool roll)
@@ -210,7 +214,9 @@ void ModuleCommands::downloadToModule()
     (void)EepromTransfer::download(*m_link, m_prompt, quint8(m_moduleId), transferCallbacks());
 }
 
+// The rows stored before a cancel or a failure are one step too.
 void ModuleCommands::uploadFromModule()
 {
-    (void)EepromTransfer::upload(*m_link, m_prompt, quint8(m_moduleId), transferCallbacks());
+    m_history.record(QStringLiteral("Up Load"),
+                     [this] { (void)EepromTransfer::upload(*m_link, m_prompt, quint8(m_moduleId), transferCallbacks()); });
 }

@@ -16,12 +16,14 @@ class Prompt;
 class SendExchange;
 class SerialLink;
 class TransferProgressDialog;
+class UndoHistory;
 
 // The commands that talk to the module: the port, the module parameters
 // (ID, learn time, IR format, ports to send on), learn, the press-and-hold
 // send, stop, and the EEPROM download and upload. They act on the current
 // row and the selection of the code grid and tell the window what to show
-// through signals.
+// through signals. Each learned key and each upload is one step of the undo
+// history.
 class ModuleCommands final : public QObject, private LearnHost
 {
     Q_OBJECT
@@ -31,8 +33,8 @@ public:
     // How often the held send button is looked at.
     static constexpr int ButtonPollMs = 15;
 
-    ModuleCommands(CodeTable &table, CodeGrid &grid, TransferProgressDialog &progressDialog, Prompt &prompt,
-                   QObject *parent = nullptr);
+    ModuleCommands(CodeTable &table, UndoHistory &history, CodeGrid &grid, TransferProgressDialog &progressDialog,
+                   Prompt &prompt, QObject *parent = nullptr);
     ~ModuleCommands() override;
 
     [[nodiscard]] SerialLink &link() const { return *m_link; }
@@ -102,6 +104,7 @@ private:
     void setCapturing(bool capturing) override;
 
     CodeTable &m_table;
+    UndoHistory &m_history;
     CodeGrid &m_grid;
     TransferProgressDialog &m_progressDialog;
     Prompt &m_prompt;
