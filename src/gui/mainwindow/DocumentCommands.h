@@ -19,7 +19,7 @@ class RowClipboard;
 
 // The commands on the document and its rows: New, Open (and the image
 // import), Save, Compile, Insert, Delete, rename, remark, Go to, Copy, Paste,
-// Select All and the IR data editor. They act on the current row and the
+// Select All, the IR data editor, and code files in and out. They act on the current row and the
 // selection of the code grid; their dialogs are created once, owned by
 // dialogParent, and reused.
 class DocumentCommands final : public QObject, private IrDataHost
@@ -52,6 +52,16 @@ public:
     void selectAllRows();
     void editIrData();
 
+    // Codes of a Pronto, Flipper, LIRC, mode2 or CSV file into consecutive
+    // rows from the current row (into the selected rows when several are
+    // selected), after one question when rows holding a signal would be
+    // overwritten; a notice reports what went where.
+    void importCodes();
+    // The selected rows (all rows holding a signal when none is selected; the
+    // current row for mode2) out to a code file; its extension, or the chosen
+    // filter, picks the format.
+    void exportCodes();
+
 signals:
     void waveRedrawRequested(bool roll);
     void clipboardChanged();
@@ -60,6 +70,8 @@ private:
     // Insert loses the content of the last row: asked first unless it is empty.
     [[nodiscard]] bool confirmPushOut(int row);
     void notice(const QString &text);
+    // The document's name without folder and extension; empty when untitled.
+    [[nodiscard]] QString documentName() const;
 
     // IrDataHost
     QString currentFunction() const override;
