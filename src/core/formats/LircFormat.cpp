@@ -198,10 +198,10 @@ void appendDurations(QStringList &lines, const IrTiming &capture)
 {
     const QList<qint64> durations = CaptureDurations::of(capture);
     for (qsizetype i = 0; i < durations.size(); i += ValuesPerLine) {
-        QStringList values;
+        QString line = QStringLiteral("       ");
         for (qsizetype j = i; j < std::min(i + ValuesPerLine, durations.size()); ++j)
-            values.append(QStringLiteral("%1").arg(durations.at(j), 7));
-        lines.append(QStringLiteral("       ") + values.join(QString()));
+            line += QString::number(durations.at(j)).rightJustified(7);
+        lines.append(line);
     }
 }
 

@@ -144,7 +144,7 @@ CodeFileOutput Mode2Format::write(const QList<CodedKey> &keys)
             lines.append(QStringLiteral("carrier %1").arg(capture.carrierPeriod() == 0 ? 0 : capture.carrierHz()));
             const QList<qint64> durations = CaptureDurations::of(capture);
             for (qsizetype i = 0; i < durations.size(); ++i)
-                lines.append(QStringLiteral("%1 %2").arg(i % 2 == 0 ? QStringLiteral("pulse") : QStringLiteral("space")).arg(durations.at(i)));
+                lines.append((i % 2 == 0 ? QStringLiteral("pulse ") : QStringLiteral("space ")) + QString::number(durations.at(i)));
         }
         ++output.written;
     }

@@ -20,9 +20,14 @@ constexpr qint64 MicrosPerSecond = 1000000;
     return (numerator + denominator / 2) / denominator;
 }
 
+// Four upper-case hex digits; written for every word of every code.
 [[nodiscard]] QString hexWord(qint64 value)
 {
-    return QStringLiteral("%1").arg(value, 4, 16, QLatin1Char('0')).toUpper();
+    static constexpr char Digits[] = "0123456789ABCDEF";
+    QString word(4, QLatin1Char('0'));
+    for (int i = 3; i >= 0; --i, value >>= 4)
+        word[i] = QLatin1Char(Digits[value & 0xF]);
+    return word;
 }
 
 // The frequency word whose period is closest to the module's carrier period:
@@ -134,9 +139,13 @@ IrResult<ProntoCode::Written> ProntoCode::write(const IrTiming &capture, bool se
     const int frequency = frequencyWord(capture.carrierPeriod());
     QStringList words{hexWord(capture.carrierPeriod() == 0 ? LearnedUnmodulated : Learned), hexWord(frequency),
                       hexWord(onceCount), hexWord(repeatedCount)};
-    const auto periods = [&](qint64 us, const QString &what) -> IrResult<QString> {
+    // Periods of the frequency word; the refusal names mark (else the space
+    // after it) i + 1.
+    const auto periods = [&](qint64 us, int i, bool mark) -> IrResult<QString> {
         const qint64 value = rounded(us * FrequencyConstant, frequency * MicrosPerSecond);
         if (value > WordMax) {
+            const QString what = mark ? QStringLiteral("mark %1").arg(i + 1)
+                                      : QStringLiteral("the space after mark %1").arg(i + 1);
             return IrResult<QString>::refused(
                 QStringLiteral("%1 of %2 us is %3 periods of the frequency word %4; a Pronto word holds at most %5")
                     .arg(what).arg(us).arg(value).arg(hexWord(frequency)).arg(WordMax));
@@ -154,9 +163,9 @@ IrResult<ProntoCode::Written> ProntoCode::write(const IrTiming &capture, bool se
     for (int n = 0; n < sent.size(); ++n) {
         const int i = sent.at(n);
         const IrResult<QString> mark = capture.carrierPeriod() == 0
-                                           ? periods(pulses.at(i).markUs, QStringLiteral("mark %1").arg(i + 1))
+                                           ? periods(pulses.at(i).markUs, i, true)
                                            : IrResult<QString>(hexWord(capture.symbols().at(i).burst));
-        const IrResult<QString> space = periods(pulses.at(i).spaceUs, QStringLiteral("the space after mark %1").arg(i + 1));
+        const IrResult<QString> space = periods(pulses.at(i).spaceUs, i, false);
         if (!mark.isOk() || !space.isOk())
             return WriteResult::refused(mark.isOk() ? space.error() : mark.error());
         words << mark.value() << space.value();
