@@ -1,4 +1,7 @@
 #include "core/formats/CodeFormat.h"
+#include "core/formats/CodeImport.h"
+
+#include <QRandomGenerator>
 
 #include <QTest>
 
@@ -50,6 +53,8 @@ private slots:
     void mode2SkipsSilencesAndJoinsNeighbours();
     void flipperParsedSignalIsACode();
     void csvTakesQuotedCellsAndEitherSeparator();
+    void damagedFilesNeverBreakTheReaders_data();
+    void damagedFilesNeverBreakTheReaders();
 };
 
 void TestFormatReading::realWorldFilesRead_data()
@@ -338,6 +343,61 @@ void TestFormatReading::csvTakesQuotedCellsAndEitherSeparator()
     QCOMPARE(second.line, 4);
     QCOMPARE(second.remark, QStringLiteral("-3 dB"));
     QCOMPARE(second.code->text(), QStringLiteral("RC6 0x10 0x0D"));
+}
+
+void TestFormatReading::damagedFilesNeverBreakTheReaders_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    const QByteArray flipper = FlipperHeader + "#\n# ZOQ timing: lead-in 100 us\nname: A\ntype: raw\nfrequency: 38000\n"
+                                               "duty_cycle: 0.33\ndata: 900 450 560 560 560\n#\nname: B\ntype: parsed\n"
+                                               "protocol: Kaseikyo\naddress: 80 02 20 00\ncommand: D0 03 00 00\n";
+    QTest::newRow("pronto") << "# ZOQ timing: repeat 1-3\nPower\n" + ProntoCode + "\n# ZOQ timing: second capture\n"
+                                   + ProntoCode + "\n5000 0073 0000 0001 0005 000C\n";
+    QTest::newRow("flipper") << flipper;
+    QTest::newRow("lirc") << LircRemote;
+    QTest::newRow("mode2") << QByteArray("carrier 38000\npulse 900\nspace 450\npulse 560\n# ZOQ timing: second capture\n"
+                                         "pulse 900\nspace 450\npulse 560\n");
+    QTest::newRow("csv") << QByteArray("Function,Protocol,Address,Command,Pronto Hex,Timing\nA,NEC,4,8,\"" + ProntoCode
+                                       + "\",lead-in 20 us\nB,RC6,1,2,,\n");
+}
+
+// Every reader, given damaged bytes, reads them or refuses them; what it
+// reads goes through the block writer or is refused. Nothing else happens.
+void TestFormatReading::damagedFilesNeverBreakTheReaders()
+{
+    QFETCH(QByteArray, bytes);
+    QRandomGenerator random(quint32(qHash(QTest::currentDataTag())));
+    const QByteArray alphabet = "0123456789ABCDEFabcdef #:,\"\n\r-\x00\xFF";
+    for (int run = 0; run < 400; ++run) {
+        QByteArray damaged = bytes;
+        for (int edits = random.bounded(1, 6); edits > 0 && !damaged.isEmpty(); --edits) {
+            const int at = random.bounded(int(damaged.size()));
+            switch (random.bounded(4)) {
+            case 0:
+                damaged[at] = alphabet.at(random.bounded(int(alphabet.size())));
+                break;
+            case 1:
+                damaged.remove(at, random.bounded(1, 8));
+                break;
+            case 2:
+                damaged.insert(at, alphabet.at(random.bounded(int(alphabet.size()))));
+                break;
+            default:
+                damaged.truncate(at);
+                break;
+            }
+        }
+        for (const CodeFormat format : allCodeFormats()) {
+            const IrResult<CodeFile> read = readCodes(format, damaged);
+            if (!read.isOk()) {
+                QVERIFY(!read.error().isEmpty());
+                continue;
+            }
+            for (const CodedKey &key : read.value().keys)
+                (void)CodeImport::blockFor(key);
+        }
+        (void)recogniseCodeFormat(damaged);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestFormatReading)

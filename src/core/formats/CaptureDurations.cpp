@@ -19,6 +19,13 @@ IrResult<IrTiming> CaptureDurations::capture(int carrierHz, const QList<qint64> 
 {
     if (durations.isEmpty())
         return IrResult<IrTiming>::refused(QStringLiteral("the code holds no marks"));
+    // Far past the longest gap the module holds (284 ms); refused before any
+    // arithmetic on it.
+    constexpr qint64 LongestUs = 10000000;
+    for (const qint64 us : durations) {
+        if (us > LongestUs)
+            return IrResult<IrTiming>::refused(QStringLiteral("a duration of %1 us is longer than any the module holds").arg(us));
+    }
     QList<IrTiming::Pulse> pulses;
     pulses.reserve((durations.size() + 1) / 2);
     for (qsizetype i = 0; i < durations.size(); i += 2)
