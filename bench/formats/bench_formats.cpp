@@ -107,14 +107,17 @@ int main(int argc, char *argv[])
         if (format == CodeFormat::Mode2)
             continue;
         const QString path = dir.filePath(QStringLiteral("codes") + codeFormatInfo(format).extension);
-        BenchTiming::report(QStringLiteral("%1: export of 512 keys to a file, synced").arg(name),
-                            BenchTiming::medianMs(Runs, [&] { (void)CodeExport::exportToFile(table, rows, format, path); }),
-                            Runs);
-        BenchTiming::report(QStringLiteral("%1: import of 512 keys from a file").arg(name), BenchTiming::medianMs(Runs, [&] {
-                                const IrResult<CodeImport::Source> source = CodeImport::readFile(path);
-                                CodeImport::apply(into, CodeImport::plan(into, source.value().file, {}, 1));
-                            }),
-                            Runs);
+        BenchTiming::report(
+            QStringLiteral("%1: export of 512 keys to a file, synced").arg(name),
+            BenchTiming::medianMs(Runs, [&] { (void)CodeExport::exportToFile(table, rows, format, path); }), Runs);
+        BenchTiming::report(
+            QStringLiteral("%1: import of 512 keys from a file").arg(name),
+            BenchTiming::medianMs(Runs,
+                                  [&] {
+                                      const IrResult<CodeImport::Source> source = CodeImport::readFile(path);
+                                      CodeImport::apply(into, CodeImport::plan(into, source.value().file, {}, 1));
+                                  }),
+            Runs);
     }
     return 0;
 }

@@ -21,10 +21,15 @@ IrTiming learnedCapture(const CaptureShape &shape, QRandomGenerator &random)
 QString difference(const IrTiming &expected, const IrTiming &actual, int gapTicks, int burstPeriods)
 {
     if (actual.carrierPeriod() != expected.carrierPeriod())
-        return QStringLiteral("carrier period %1, expected %2").arg(actual.carrierPeriod()).arg(expected.carrierPeriod());
+        return QStringLiteral("carrier period %1, expected %2")
+            .arg(actual.carrierPeriod())
+            .arg(expected.carrierPeriod());
     if (actual.repeatStart() != expected.repeatStart() || actual.repeatEnd() != expected.repeatEnd()) {
         return QStringLiteral("repeat %1-%2, expected %3-%4")
-            .arg(actual.repeatStart()).arg(actual.repeatEnd()).arg(expected.repeatStart()).arg(expected.repeatEnd());
+            .arg(actual.repeatStart())
+            .arg(actual.repeatEnd())
+            .arg(expected.repeatStart())
+            .arg(expected.repeatEnd());
     }
     if (actual.size() != expected.size())
         return QStringLiteral("%1 symbols, expected %2").arg(actual.size()).arg(expected.size());
@@ -33,7 +38,11 @@ QString difference(const IrTiming &expected, const IrTiming &actual, int gapTick
         const IrDuration got = actual.symbols().at(i);
         if (qAbs(int(got.gap) - int(want.gap)) > gapTicks || qAbs(int(got.burst) - int(want.burst)) > burstPeriods) {
             return QStringLiteral("symbol %1 is (%2, %3), expected (%4, %5)")
-                .arg(i).arg(got.gap).arg(got.burst).arg(want.gap).arg(want.burst);
+                .arg(i)
+                .arg(got.gap)
+                .arg(got.burst)
+                .arg(want.gap)
+                .arg(want.burst);
         }
     }
     return {};

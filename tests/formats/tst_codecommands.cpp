@@ -18,10 +18,11 @@ using Answer = Prompt::Answer;
 
 namespace {
 
-const QByteArray FlipperFile = "Filetype: IR signals file\nVersion: 1\n"
-                               "#\nname: Power\ntype: parsed\nprotocol: NEC\naddress: 04 00 00 00\ncommand: 08 00 00 00\n"
-                               "#\nname: Mute\ntype: parsed\nprotocol: RC5\naddress: 05 00 00 00\ncommand: 0D 00 00 00\n"
-                               "#\nname: Input\ntype: parsed\nprotocol: SIRC\naddress: 01 00 00 00\ncommand: 25 00 00 00\n";
+const QByteArray FlipperFile =
+    "Filetype: IR signals file\nVersion: 1\n"
+    "#\nname: Power\ntype: parsed\nprotocol: NEC\naddress: 04 00 00 00\ncommand: 08 00 00 00\n"
+    "#\nname: Mute\ntype: parsed\nprotocol: RC5\naddress: 05 00 00 00\ncommand: 0D 00 00 00\n"
+    "#\nname: Input\ntype: parsed\nprotocol: SIRC\naddress: 01 00 00 00\ncommand: 25 00 00 00\n";
 
 QByteArray fileBytes(const QString &path)
 {
@@ -141,7 +142,8 @@ void TestCodeCommands::importAsksOnceBeforeOverwritingLearnedRows()
 
 void TestCodeCommands::importOfAFileNotOfTheFormatChangesNothing()
 {
-    writeFile(QStringLiteral("broken.ir"), "Filetype: IR signals file\nVersion: 1\nname: A\ntype: parsed\nprotocol: NEC\n");
+    writeFile(QStringLiteral("broken.ir"),
+              "Filetype: IR signals file\nVersion: 1\nname: A\ntype: parsed\nprotocol: NEC\n");
     m_prompt.queueFileName(path(QStringLiteral("broken.ir")));
     m_window->action(QStringLiteral("importCodes"))->trigger();
     QCOMPARE(m_prompt.texts(),
@@ -175,8 +177,9 @@ void TestCodeCommands::exportWritesTheRowsHoldingASignal()
     const QString target = path(QStringLiteral("out.ir"));
     m_prompt.queueFileName(target);
     m_window->action(QStringLiteral("exportCodes"))->trigger();
-    QCOMPARE(m_prompt.texts(),
-             QStringList{QStringLiteral("2 keys written to \"%1\" (Flipper IR).").arg(QDir::toNativeSeparators(target))});
+    QCOMPARE(
+        m_prompt.texts(),
+        QStringList{QStringLiteral("2 keys written to \"%1\" (Flipper IR).").arg(QDir::toNativeSeparators(target))});
     const QByteArray written = fileBytes(target);
     QVERIFY(written.startsWith("Filetype: IR signals file\nVersion: 1\n"));
     QVERIFY(written.contains("protocol: NEC\naddress: 04 00 00 00\ncommand: 08 00 00 00\n"));
@@ -199,7 +202,8 @@ void TestCodeCommands::exportTakesTheFormatFromTheExtension()
 
     m_prompt.queueFileName(path(QStringLiteral("codes")));
     m_window->action(QStringLiteral("exportCodes"))->trigger();
-    QVERIFY(m_prompt.texts().last().startsWith(QStringLiteral("The file name tells the format by its extension: .txt (Pronto Hex)")));
+    QVERIFY(m_prompt.texts().last().startsWith(
+        QStringLiteral("The file name tells the format by its extension: .txt (Pronto Hex)")));
     QVERIFY(!QFile::exists(path(QStringLiteral("codes"))));
 
     // mode2 holds the current row only.

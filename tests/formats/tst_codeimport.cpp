@@ -19,11 +19,12 @@ Q_DECLARE_METATYPE(CodeFormat)
 
 namespace {
 
-const QByteArray FlipperFile = "Filetype: IR signals file\nVersion: 1\n"
-                               "#\n# the power key\nname: Power\ntype: parsed\nprotocol: NEC\naddress: 04 00 00 00\n"
-                               "command: 08 00 00 00\n"
-                               "#\nname: Tape\ntype: parsed\nprotocol: Pioneer\naddress: 01 00 00 00\ncommand: 02 00 00 00\n"
-                               "#\nname: Sony\ntype: parsed\nprotocol: SIRC\naddress: 01 00 00 00\ncommand: 15 00 00 00\n";
+const QByteArray FlipperFile =
+    "Filetype: IR signals file\nVersion: 1\n"
+    "#\n# the power key\nname: Power\ntype: parsed\nprotocol: NEC\naddress: 04 00 00 00\n"
+    "command: 08 00 00 00\n"
+    "#\nname: Tape\ntype: parsed\nprotocol: Pioneer\naddress: 01 00 00 00\ncommand: 02 00 00 00\n"
+    "#\nname: Sony\ntype: parsed\nprotocol: SIRC\naddress: 01 00 00 00\ncommand: 15 00 00 00\n";
 
 QByteArray blockOf(const IrCode &code)
 {
@@ -120,13 +121,15 @@ void TestCodeImport::codesGoIntoRowsFromTheCurrentRow()
     QCOMPARE(m_table->irDataAt(3), QByteArray(512, '\0'));
 
     const QString report = CodeImport::report(plan, QStringLiteral("remote.ir"));
-    QCOMPARE(report, QStringLiteral("2 codes of \"remote.ir\" imported:\nline 5 -> row 5 'Power'\nline 17 -> row 6 'Sony'\n"
-                                    "Not imported:\nline 11 'Tape': protocol 'Pioneer' is not one ZOQ builds"));
+    QCOMPARE(report,
+             QStringLiteral("2 codes of \"remote.ir\" imported:\nline 5 -> row 5 'Power'\nline 17 -> row 6 'Sony'\n"
+                            "Not imported:\nline 11 'Tape': protocol 'Pioneer' is not one ZOQ builds"));
 }
 
 void TestCodeImport::codesGoIntoTheSelectedRows()
 {
-    const QByteArray file = FlipperFile + "name: Four\ntype: parsed\nprotocol: RC5\naddress: 01 00 00 00\ncommand: 02 00 00 00\n";
+    const QByteArray file =
+        FlipperFile + "name: Four\ntype: parsed\nprotocol: RC5\naddress: 01 00 00 00\ncommand: 02 00 00 00\n";
     const CodeImport::Plan plan = planOf(file, {10, 3, 600, 10}, 1);
     QCOMPARE(plan.placements.size(), 2);
     QCOMPARE(plan.placements.at(0).row, 3);
@@ -151,7 +154,8 @@ void TestCodeImport::rowsHoldingASignalAreNamedInTheQuestion()
         m_table->setField(QStringLiteral("IR Data"), blockOf({IrProtocol::Nec, 1, 2}));
         m_table->post();
     }
-    const QByteArray file = FlipperFile + "name: Four\ntype: parsed\nprotocol: RC5\naddress: 01 00 00 00\ncommand: 02 00 00 00\n";
+    const QByteArray file =
+        FlipperFile + "name: Four\ntype: parsed\nprotocol: RC5\naddress: 01 00 00 00\ncommand: 02 00 00 00\n";
     const CodeImport::Plan plan = planOf(file, {}, 6);
     QCOMPARE(plan.rowsHoldingSignal(*m_table), (QList<int>{6, 8}));
     QCOMPARE(CodeImport::overwriteQuestion(plan.rowsHoldingSignal(*m_table)),
@@ -168,10 +172,11 @@ void TestCodeImport::namesAreCutAndStoredInTheNameEncoding_data()
     QTest::addColumn<QString>("note");
     QTest::newRow("long Latin-1 name") << QStringLiteral("Latin-1") << QStringLiteral("Volume up and more")
                                        << QByteArray("Volume up and m") << QString();
-    QTest::newRow("character Latin-1 lacks") << QStringLiteral("Latin-1") << QStringLiteral("Ω mode café")
-                                             << QByteArray("? mode caf\xE9") << QStringLiteral("characters Latin-1 lacks are stored as '?'");
-    QTest::newRow("GBK name") << QStringLiteral("GBK") << QStringLiteral("电视电源开关键八个字") << QByteArray("\xB5\xE7\xCA\xD3\xB5\xE7\xD4\xB4\xBF\xAA\xB9\xD8\xBC\xFC")
-                              << QString();
+    QTest::newRow("character Latin-1 lacks")
+        << QStringLiteral("Latin-1") << QStringLiteral("Ω mode café") << QByteArray("? mode caf\xE9")
+        << QStringLiteral("characters Latin-1 lacks are stored as '?'");
+    QTest::newRow("GBK name") << QStringLiteral("GBK") << QStringLiteral("电视电源开关键八个字")
+                              << QByteArray("\xB5\xE7\xCA\xD3\xB5\xE7\xD4\xB4\xBF\xAA\xB9\xD8\xBC\xFC") << QString();
 }
 
 void TestCodeImport::namesAreCutAndStoredInTheNameEncoding()
@@ -277,7 +282,8 @@ void TestCodeImport::exportThenImportGivesTheSameBlocks()
     // Learned-like blocks, Normal and RC5/RC6, and a protocol code.
     QRandomGenerator random(21);
     QList<QByteArray> blocks;
-    blocks.append(IrBlockWriter::write({FormatSamples::learnedCapture({48, 40, 34, 40, 1000}, random)}).value().toByteArray());
+    blocks.append(
+        IrBlockWriter::write({FormatSamples::learnedCapture({48, 40, 34, 40, 1000}, random)}).value().toByteArray());
     blocks.append(IrBlockWriter::write({FormatSamples::learnedCapture({51, 30, 0, 30, 0}, random),
                                         FormatSamples::learnedCapture({51, 28, 0, 28, 0}, random)})
                       .value()
@@ -294,8 +300,8 @@ void TestCodeImport::exportThenImportGivesTheSameBlocks()
         m_table->post();
     }
     const QString target = path(QStringLiteral("out") + codeFormatInfo(format).extension);
-    const CodeExport::Report report =
-        CodeExport::exportToFile(*m_table, CodeExport::rowsHoldingSignal(*m_table), format, target, {QStringLiteral("doc")});
+    const CodeExport::Report report = CodeExport::exportToFile(*m_table, CodeExport::rowsHoldingSignal(*m_table),
+                                                               format, target, {QStringLiteral("doc")});
     QCOMPARE(report.written, int(rows.size()));
 
     std::unique_ptr<CodeTable> other;
@@ -339,8 +345,9 @@ void TestCodeImport::exportLeavesOutRowsWithoutSignalAndWritesNothingWhenNoKeyFi
     const QString written = path(QStringLiteral("out.txt"));
     CodeExport::Report report = CodeExport::exportToFile(*m_table, {1, 2}, CodeFormat::Pronto, written);
     QCOMPARE(report.written, 1);
-    QCOMPARE(report.text(), QStringLiteral("1 key written to \"%1\" (Pronto Hex).\nLeft out:\nrow 1: it holds no signal")
-                                .arg(QDir::toNativeSeparators(written)));
+    QCOMPARE(report.text(),
+             QStringLiteral("1 key written to \"%1\" (Pronto Hex).\nLeft out:\nrow 1: it holds no signal")
+                 .arg(QDir::toNativeSeparators(written)));
     QVERIFY(QFile::exists(written));
 
     // An 80 ms gap at a carrier of 1,844,000 Hz needs more periods than a

@@ -30,8 +30,10 @@ void TestFlipperProtocol::codesMapBothWays_data()
     QTest::newRow("NEC42") << IrCode{IrProtocol::Nec42, 0x1ABC, 0x12} << Fields{QStringLiteral("NEC42"), 0x1ABC, 0x12};
     QTest::newRow("NEC42ext") << IrCode{IrProtocol::Nec42Ext, 0x2ABCDEF, 0x12}
                               << Fields{QStringLiteral("NEC42ext"), 0x2ABCDEF, 0xED12};
-    QTest::newRow("Samsung32") << IrCode{IrProtocol::Samsung32, 0x07, 0x02} << Fields{QStringLiteral("Samsung32"), 0x07, 0x02};
-    QTest::newRow("SIRC20") << IrCode{IrProtocol::Sirc20, 0x1ABC, 0x15} << Fields{QStringLiteral("SIRC20"), 0x1ABC, 0x15};
+    QTest::newRow("Samsung32") << IrCode{IrProtocol::Samsung32, 0x07, 0x02}
+                               << Fields{QStringLiteral("Samsung32"), 0x07, 0x02};
+    QTest::newRow("SIRC20") << IrCode{IrProtocol::Sirc20, 0x1ABC, 0x15}
+                            << Fields{QStringLiteral("SIRC20"), 0x1ABC, 0x15};
     QTest::newRow("RC5") << IrCode{IrProtocol::Rc5, 0x05, 0x0C} << Fields{QStringLiteral("RC5"), 0x05, 0x0C};
     QTest::newRow("RC5X: six command bits")
         << IrCode{IrProtocol::Rc5x, 0x05, 0x4C} << Fields{QStringLiteral("RC5X"), 0x05, 0x0C};
@@ -76,18 +78,20 @@ void TestFlipperProtocol::fieldsZoqDoesNotBuildAreRefused_data()
     QTest::addColumn<QString>("error");
     QTest::newRow("unknown protocol") << Fields{QStringLiteral("Pioneer"), 1, 2}
                                       << QStringLiteral("protocol 'Pioneer' is not one ZOQ builds");
-    QTest::newRow("JVC is not Flipper's") << Fields{QStringLiteral("JVC"), 1, 2}
-                                          << QStringLiteral("protocol 'JVC' is not one ZOQ builds");
+    QTest::newRow("JVC is not Flipper's")
+        << Fields{QStringLiteral("JVC"), 1, 2} << QStringLiteral("protocol 'JVC' is not one ZOQ builds");
     QTest::newRow("NECext command without its inverse")
         << Fields{QStringLiteral("NECext"), 0x87EE, 0x1234}
-        << QStringLiteral("NECext command 0x1234 is not a command byte followed by its inverse, the only form ZOQ builds");
+        << QStringLiteral(
+               "NECext command 0x1234 is not a command byte followed by its inverse, the only form ZOQ builds");
     QTest::newRow("Kaseikyo with a parity nibble")
         << Fields{QStringLiteral("Kaseikyo"), 0x010380, 0x13D}
-        << QStringLiteral("its Kaseikyo frame ends in a check byte that ZOQ's Kaseikyo does not send (manufacturer 0x0103)");
-    QTest::newRow("RC5X command of 7 bits") << Fields{QStringLiteral("RC5X"), 1, 0x4C}
-                                            << QStringLiteral("RC5X command 0x4c is out of range (6 bits)");
-    QTest::newRow("NEC address of 9 bits") << Fields{QStringLiteral("NEC"), 0x100, 1}
-                                           << QStringLiteral("NEC address 0x100 is out of range 0x00..0xFF");
+        << QStringLiteral(
+               "its Kaseikyo frame ends in a check byte that ZOQ's Kaseikyo does not send (manufacturer 0x0103)");
+    QTest::newRow("RC5X command of 7 bits")
+        << Fields{QStringLiteral("RC5X"), 1, 0x4C} << QStringLiteral("RC5X command 0x4c is out of range (6 bits)");
+    QTest::newRow("NEC address of 9 bits")
+        << Fields{QStringLiteral("NEC"), 0x100, 1} << QStringLiteral("NEC address 0x100 is out of range 0x00..0xFF");
 }
 
 void TestFlipperProtocol::fieldsZoqDoesNotBuildAreRefused()
@@ -104,7 +108,8 @@ void TestFlipperProtocol::extendedFormWithInverseAddressIsTheShortForm()
     const IrResult<IrCode> nec = FlipperProtocol::toCode({QStringLiteral("NECext"), 0xFB04, 0xF708});
     QVERIFY(nec.isOk());
     QCOMPARE(nec.value().text(), QStringLiteral("NEC 0x04 0x08"));
-    const IrResult<IrCode> nec42 = FlipperProtocol::toCode({QStringLiteral("NEC42ext"), quint32(0x1FFF & ~0x123) << 13 | 0x123, 0xF708});
+    const IrResult<IrCode> nec42 =
+        FlipperProtocol::toCode({QStringLiteral("NEC42ext"), quint32(0x1FFF & ~0x123) << 13 | 0x123, 0xF708});
     QVERIFY(nec42.isOk());
     QCOMPARE(nec42.value().text(), QStringLiteral("NEC42 0x0123 0x08"));
 }

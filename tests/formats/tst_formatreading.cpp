@@ -63,25 +63,24 @@ void TestFormatReading::realWorldFilesRead_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QStringList>("names");
 
-    QTest::newRow("pronto: BOM, CRLF, comments, lower-case hex")
-        << CodeFormat::Pronto
-        << "\xEF\xBB\xBF# Codes of my TV\r\n\r\nPower\r\n" + ProntoCode.toLower() + "\r\n\r\n# mute it\r\nMute\r\n"
-               + ProntoCode + "\r\n"
-        << QStringList{QStringLiteral("Power"), QStringLiteral("Mute")};
-    QTest::newRow("pronto: name on the code's line, code over lines, no name")
-        << CodeFormat::Pronto
-        << "Volume up: " + ProntoCode + "\nVolume down\n0000 006D 0006 0000\n" + ProntoCode.mid(20) + "\n"
-               + ProntoCode + "\n"
-        << QStringList{QStringLiteral("Volume up"), QStringLiteral("Volume down"), QString()};
+    QTest::newRow("pronto: BOM, CRLF, comments, lower-case hex") << CodeFormat::Pronto
+                                                                 << "\xEF\xBB\xBF# Codes of my TV\r\n\r\nPower\r\n"
+            + ProntoCode.toLower() + "\r\n\r\n# mute it\r\nMute\r\n" + ProntoCode
+            + "\r\n" << QStringList{QStringLiteral("Power"), QStringLiteral("Mute")};
+    QTest::newRow("pronto: name on the code's line, code over lines, no name") << CodeFormat::Pronto
+                                                                               << "Volume up: " + ProntoCode
+            + "\nVolume down\n0000 006D 0006 0000\n" + ProntoCode.mid(20) + "\n" + ProntoCode
+            + "\n" << QStringList{QStringLiteral("Volume up"), QStringLiteral("Volume down"), QString()};
     QTest::newRow("pronto: one word per line, CR only")
         << CodeFormat::Pronto << "Power\r" + QByteArray(ProntoCode).replace(' ', '\r') + "\r"
         << QStringList{QStringLiteral("Power")};
-    QTest::newRow("pronto: a name that looks like a word")
-        << CodeFormat::Pronto << "FADE:\n" + ProntoCode + "\n" << QStringList{QStringLiteral("FADE")};
+    QTest::newRow("pronto: a name that looks like a word") << CodeFormat::Pronto << "FADE:\n" + ProntoCode + "\n"
+                                                           << QStringList{QStringLiteral("FADE")};
 
     QTest::newRow("flipper: BOM, CRLF, comments, unknown keys, lower-case bytes")
         << CodeFormat::Flipper
-        << QByteArray("\xEF\xBB\xBF" "Filetype: IR signals file\r\nVersion: 1\r\n# Model: TV-1\r\n#\r\n"
+        << QByteArray("\xEF\xBB\xBF"
+                      "Filetype: IR signals file\r\nVersion: 1\r\n# Model: TV-1\r\n#\r\n"
                       "name: Power\r\ntype: parsed\r\nprotocol: NEC\r\naddress: 04 00 00 00\r\ncommand: 0a 00 00 00\r\n"
                       "repeat: 3\r\n#\r\nname: Raw one\r\ntype: raw\r\nfrequency: 38000\r\nduty_cycle: 0.330000\r\n"
                       "data: 9000 4500 560 560 560\r\nlabel: extra\r\n")
@@ -96,9 +95,9 @@ void TestFormatReading::realWorldFilesRead_data()
     QTest::newRow("lirc: several remotes, comments, CRLF")
         << CodeFormat::Lirc
         << QByteArray("#\r\n# this config file was written by hand\r\n#\r\n") + LircRemote
-               + "\r\n# second remote\r\nbegin remote\r\n  name amp\r\n  flags RAW_CODES|CONST_LENGTH\r\n  eps 30\r\n"
-                 "  begin raw_codes\r\n    name VOL+\r\n  500 500 500\r\n    name VOL-\r\n  600 600 600 600 600\r\n"
-                 "  end raw_codes\r\nend remote\r\n"
+            + "\r\n# second remote\r\nbegin remote\r\n  name amp\r\n  flags RAW_CODES|CONST_LENGTH\r\n  eps 30\r\n"
+              "  begin raw_codes\r\n    name VOL+\r\n  500 500 500\r\n    name VOL-\r\n  600 600 600 600 600\r\n"
+              "  end raw_codes\r\nend remote\r\n"
         << QStringList{QStringLiteral("KEY_POWER"), QStringLiteral("VOL+"), QStringLiteral("VOL-")};
 
     QTest::newRow("mode2: messages before the pulses")
@@ -141,7 +140,8 @@ void TestFormatReading::malformedFilesGiveLineNumberedErrors_data()
         << QStringLiteral("line 2: the code from line 1: it ends after 6 words; its pair counts call for 8");
     QTest::newRow("pronto: cut short by the end")
         << CodeFormat::Pronto << QByteArray("Power\n0000 006D 0002 0000 0157")
-        << QStringLiteral("the file ends inside the code from line 2: it ends after 5 words; its pair counts call for 8");
+        << QStringLiteral(
+               "the file ends inside the code from line 2: it ends after 5 words; its pair counts call for 8");
     QTest::newRow("pronto: no code") << CodeFormat::Pronto << QByteArray("just\nsome text\n")
                                      << QStringLiteral("the file holds no Pronto Hex code");
     QTest::newRow("pronto: malformed note")
@@ -151,8 +151,9 @@ void TestFormatReading::malformedFilesGiveLineNumberedErrors_data()
     QTest::newRow("flipper: another file type")
         << CodeFormat::Flipper << QByteArray("Filetype: Flipper SubGhz Key File\nVersion: 1\n")
         << QStringLiteral("line 1: not a Flipper IR file: it does not start with 'Filetype: IR signals file'");
-    QTest::newRow("flipper: unknown version") << CodeFormat::Flipper << QByteArray("Filetype: IR signals file\nVersion: 2\n")
-                                              << QStringLiteral("line 2: version 2 of the IR file format is not known (1 is)");
+    QTest::newRow("flipper: unknown version")
+        << CodeFormat::Flipper << QByteArray("Filetype: IR signals file\nVersion: 2\n")
+        << QStringLiteral("line 2: version 2 of the IR file format is not known (1 is)");
     QTest::newRow("flipper: malformed address")
         << CodeFormat::Flipper
         << FlipperHeader + "#\nname: Power\ntype: parsed\nprotocol: NEC\naddress: 04 00 00\ncommand: 08 00 00 00\n"
@@ -186,8 +187,8 @@ void TestFormatReading::malformedFilesGiveLineNumberedErrors_data()
     QTest::newRow("lirc: not a remote") << CodeFormat::Lirc << QByteArray("hello\n")
                                         << QStringLiteral("line 1: 'hello' stands where 'begin remote' belongs");
 
-    QTest::newRow("mode2: malformed number") << CodeFormat::Mode2 << QByteArray("pulse 900\nspace 4x0\n")
-                                             << QStringLiteral("line 2: '4x0' is not a number");
+    QTest::newRow("mode2: malformed number")
+        << CodeFormat::Mode2 << QByteArray("pulse 900\nspace 4x0\n") << QStringLiteral("line 2: '4x0' is not a number");
     QTest::newRow("mode2: stray line in the pulses")
         << CodeFormat::Mode2 << QByteArray("pulse 900\nspace 400\nhello there\n")
         << QStringLiteral("line 3: 'hello there' is not a pulse, space, carrier or timeout line");
@@ -201,8 +202,9 @@ void TestFormatReading::malformedFilesGiveLineNumberedErrors_data()
     QTest::newRow("csv: odd Pronto code")
         << CodeFormat::Csv << QByteArray("Function,Pronto Hex\nPower,0000 006D 0001 0000 0157\n")
         << QStringLiteral("line 2: pronto hex: the code has 5 words; its pair counts call for 6");
-    QTest::newRow("csv: no code column") << CodeFormat::Csv << QByteArray("a,b,c\n1,2,3\n")
-                                         << QStringLiteral("line 1: the header names neither a 'Pronto Hex' nor a 'Protocol' column");
+    QTest::newRow("csv: no code column")
+        << CodeFormat::Csv << QByteArray("a,b,c\n1,2,3\n")
+        << QStringLiteral("line 1: the header names neither a 'Pronto Hex' nor a 'Protocol' column");
 }
 
 void TestFormatReading::malformedFilesGiveLineNumberedErrors()
@@ -224,26 +226,31 @@ void TestFormatReading::keysThatCannotBeBuiltAreRefusedWithTheirLine_data()
 
     QTest::newRow("flipper: a protocol ZOQ does not build")
         << CodeFormat::Flipper
-        << FlipperHeader + "name: A\ntype: parsed\nprotocol: Pioneer\naddress: 01 00 00 00\ncommand: 02 00 00 00\n"
-               "name: B\ntype: parsed\nprotocol: NEC\naddress: 01 00 00 00\ncommand: 02 00 00 00\n"
+        << FlipperHeader
+            + "name: A\ntype: parsed\nprotocol: Pioneer\naddress: 01 00 00 00\ncommand: 02 00 00 00\n"
+              "name: B\ntype: parsed\nprotocol: NEC\naddress: 01 00 00 00\ncommand: 02 00 00 00\n"
         << QStringList{QStringLiteral("B")} << QStringLiteral("line 3 'A': protocol 'Pioneer' is not one ZOQ builds");
     QTest::newRow("flipper: a carrier the module cannot make")
-        << CodeFormat::Flipper << FlipperHeader + "name: A\ntype: raw\nfrequency: 1000\nduty_cycle: 0.33\ndata: 900 900 900\n"
+        << CodeFormat::Flipper
+        << FlipperHeader + "name: A\ntype: raw\nfrequency: 1000\nduty_cycle: 0.33\ndata: 900 900 900\n"
         << QStringList()
-        << QStringLiteral("line 3 'A': carrier of 1000 Hz needs a period of 1844 clock ticks; the module counts at most "
-                          "255 (1589 too many)");
+        << QStringLiteral(
+               "line 3 'A': carrier of 1000 Hz needs a period of 1844 clock ticks; the module counts at most "
+               "255 (1589 too many)");
     QTest::newRow("pronto: a kind that is not read")
         << CodeFormat::Pronto << QByteArray("Power\n900A 006D 0000 0001 0001 0002\n" + ProntoCode + "\n")
         << QStringList{QString()}
         << QStringLiteral("line 2 'Power': Pronto codes of kind 900A are not read (0000, 0100, 5000 and 6000 are)");
     QTest::newRow("pronto: a second capture with no first")
-        << CodeFormat::Pronto << "# ZOQ timing: second capture\n" + ProntoCode + "\n" << QStringList()
-        << QStringLiteral("line 2: a second capture follows no key of one capture");
+        << CodeFormat::Pronto << "# ZOQ timing: second capture\n" + ProntoCode + "\n"
+        << QStringList() << QStringLiteral("line 2: a second capture follows no key of one capture");
     QTest::newRow("lirc: a remote described by protocol")
         << CodeFormat::Lirc
-        << QByteArray("begin remote\n name nec\n bits 16\n begin codes\n  KEY_1 0x807F\n end codes\nend remote\n") + LircRemote
+        << QByteArray("begin remote\n name nec\n bits 16\n begin codes\n  KEY_1 0x807F\n end codes\nend remote\n")
+            + LircRemote
         << QStringList{QStringLiteral("KEY_POWER")}
-        << QStringLiteral("line 5 'KEY_1': remote 'nec' describes its keys by protocol ('begin codes'); only raw codes are read");
+        << QStringLiteral(
+               "line 5 'KEY_1': remote 'nec' describes its keys by protocol ('begin codes'); only raw codes are read");
     QTest::newRow("csv: address out of range")
         << CodeFormat::Csv << QByteArray("Function,Protocol,Address,Command\nA,NEC,300,8\nB,NEC,3,8\n")
         << QStringList{QStringLiteral("B")}
@@ -270,9 +277,11 @@ void TestFormatReading::contentTellsTheFormat_data()
     QTest::newRow("pronto") << "Power\n" + ProntoCode << std::optional(CodeFormat::Pronto);
     QTest::newRow("flipper after a comment") << "# mine\n" + FlipperHeader << std::optional(CodeFormat::Flipper);
     QTest::newRow("lirc after comments") << "# remote\n#\n" + LircRemote << std::optional(CodeFormat::Lirc);
-    QTest::newRow("mode2") << QByteArray("Using driver default\nspace 1000\npulse 900\n") << std::optional(CodeFormat::Mode2);
+    QTest::newRow("mode2") << QByteArray("Using driver default\nspace 1000\npulse 900\n")
+                           << std::optional(CodeFormat::Mode2);
     QTest::newRow("csv") << QByteArray("ID,Function,\"Pronto Hex\"\n") << std::optional(CodeFormat::Csv);
-    QTest::newRow("csv with semicolons") << QByteArray("Function;Protocol;Address;Command\n") << std::optional(CodeFormat::Csv);
+    QTest::newRow("csv with semicolons") << QByteArray("Function;Protocol;Address;Command\n")
+                                         << std::optional(CodeFormat::Csv);
     QTest::newRow("text") << QByteArray("Dear reader,\nthis is a letter.\n") << std::optional<CodeFormat>();
     QTest::newRow("bytes") << QByteArray("\x00\x01\xFF\xFE\x80", 5) << std::optional<CodeFormat>();
     QTest::newRow("empty") << QByteArray() << std::optional<CodeFormat>();
@@ -289,7 +298,7 @@ void TestFormatReading::remarksAndNotesComeFromComments()
 {
     const QByteArray text = "# first line of the remark\n# and its second\n# ZOQ timing: lead-in 1200 us, repeat 1-3\n"
                             "Power\n"
-                            + ProntoCode + "\n";
+        + ProntoCode + "\n";
     const IrResult<CodeFile> read = readCodes(CodeFormat::Pronto, text);
     QVERIFY2(read.isOk(), qPrintable(read.error()));
     const CodedKey &key = read.value().keys.first();
@@ -304,8 +313,9 @@ void TestFormatReading::remarksAndNotesComeFromComments()
 void TestFormatReading::mode2SkipsSilencesAndJoinsNeighbours()
 {
     const IrResult<CodeFile> read =
-        readCodes(CodeFormat::Mode2, "carrier 36000\nspace 50000\npulse 400\npulse 500\nspace 300\ntimeout 200\n"
-                                     "pulse 900\nspace 100000\n");
+        readCodes(CodeFormat::Mode2,
+                  "carrier 36000\nspace 50000\npulse 400\npulse 500\nspace 300\ntimeout 200\n"
+                  "pulse 900\nspace 100000\n");
     QVERIFY2(read.isOk(), qPrintable(read.error()));
     const IrTiming &capture = read.value().keys.first().captures.first();
     QCOMPARE(capture.carrierHz(), 36156); // a period of 51 clock ticks
@@ -348,15 +358,17 @@ void TestFormatReading::csvTakesQuotedCellsAndEitherSeparator()
 void TestFormatReading::damagedFilesNeverBreakTheReaders_data()
 {
     QTest::addColumn<QByteArray>("bytes");
-    const QByteArray flipper = FlipperHeader + "#\n# ZOQ timing: lead-in 100 us\nname: A\ntype: raw\nfrequency: 38000\n"
-                                               "duty_cycle: 0.33\ndata: 900 450 560 560 560\n#\nname: B\ntype: parsed\n"
-                                               "protocol: Kaseikyo\naddress: 80 02 20 00\ncommand: D0 03 00 00\n";
+    const QByteArray flipper = FlipperHeader
+        + "#\n# ZOQ timing: lead-in 100 us\nname: A\ntype: raw\nfrequency: 38000\n"
+          "duty_cycle: 0.33\ndata: 900 450 560 560 560\n#\nname: B\ntype: parsed\n"
+          "protocol: Kaseikyo\naddress: 80 02 20 00\ncommand: D0 03 00 00\n";
     QTest::newRow("pronto") << "# ZOQ timing: repeat 1-3\nPower\n" + ProntoCode + "\n# ZOQ timing: second capture\n"
-                                   + ProntoCode + "\n5000 0073 0000 0001 0005 000C\n";
+            + ProntoCode + "\n5000 0073 0000 0001 0005 000C\n";
     QTest::newRow("flipper") << flipper;
     QTest::newRow("lirc") << LircRemote;
-    QTest::newRow("mode2") << QByteArray("carrier 38000\npulse 900\nspace 450\npulse 560\n# ZOQ timing: second capture\n"
-                                         "pulse 900\nspace 450\npulse 560\n");
+    QTest::newRow("mode2") << QByteArray(
+        "carrier 38000\npulse 900\nspace 450\npulse 560\n# ZOQ timing: second capture\n"
+        "pulse 900\nspace 450\npulse 560\n");
     QTest::newRow("csv") << QByteArray("Function,Protocol,Address,Command,Pronto Hex,Timing\nA,NEC,4,8,\"" + ProntoCode
                                        + "\",lead-in 20 us\nB,RC6,1,2,,\n");
 }

@@ -137,8 +137,9 @@ void TestFormatRoundTrip::flipperLeavesOutLongSignalsWithAMessage()
     // 513 pulses are 1,025 durations, one more than Flipper takes.
     const IrTiming longCapture(48, QList<IrDuration>(513, {200, 20}));
     const IrTiming shortCapture = FormatSamples::learnedCapture({48, 30, 0, 0, 0}, random);
-    const CodeFileOutput output = FlipperFormat::write(
-        {FormatSamples::keyOf({longCapture}, QStringLiteral("LONG"), 3), FormatSamples::keyOf({shortCapture}, QStringLiteral("SHORT"), 4)});
+    const CodeFileOutput output =
+        FlipperFormat::write({FormatSamples::keyOf({longCapture}, QStringLiteral("LONG"), 3),
+                              FormatSamples::keyOf({shortCapture}, QStringLiteral("SHORT"), 4)});
     QCOMPARE(output.written, 1);
     QCOMPARE(output.refused.size(), 1);
     QCOMPARE(output.refused.first().text(),
@@ -150,8 +151,9 @@ void TestFormatRoundTrip::mode2WritesOneKey()
 {
     QRandomGenerator random(5);
     const IrTiming capture = FormatSamples::learnedCapture({48, 10, 0, 0, 0}, random);
-    const CodeFileOutput output = writeCodes(CodeFormat::Mode2, {FormatSamples::keyOf({capture}, QStringLiteral("A"), 1),
-                                                                 FormatSamples::keyOf({capture}, QStringLiteral("B"), 2)});
+    const CodeFileOutput output = writeCodes(CodeFormat::Mode2,
+                                             {FormatSamples::keyOf({capture}, QStringLiteral("A"), 1),
+                                              FormatSamples::keyOf({capture}, QStringLiteral("B"), 2)});
     QCOMPARE(output.written, 1);
     QCOMPARE(output.refused.size(), 1);
     QCOMPARE(output.refused.first().text(), QStringLiteral("row 2 'B': a mode2 text holds one key"));

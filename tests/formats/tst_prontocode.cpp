@@ -26,7 +26,8 @@ QStringList necFrame(int address, int command)
     return words;
 }
 
-const QStringList NecRepeatCode{QStringLiteral("0157"), QStringLiteral("0056"), QStringLiteral("0015"), QStringLiteral("0E94")};
+const QStringList NecRepeatCode{QStringLiteral("0157"), QStringLiteral("0056"), QStringLiteral("0015"),
+                                QStringLiteral("0E94")};
 
 QString necCode(int address, int command, int oncePairs, int repeatPairs)
 {
@@ -137,8 +138,8 @@ void TestProntoCode::generatedCodesAreBuilt_data()
     QTest::addColumn<QString>("code");
     QTest::addColumn<QString>("text");
     QTest::newRow("RC5") << QStringLiteral("5000 0073 0000 0001 0005 000C") << QStringLiteral("RC5 0x05 0x0C");
-    QTest::newRow("RC5 with command 0x4C is RC5X") << QStringLiteral("5000 0073 0000 0001 0005 004C")
-                                                   << QStringLiteral("RC5X 0x05 0x4C");
+    QTest::newRow("RC5 with command 0x4C is RC5X")
+        << QStringLiteral("5000 0073 0000 0001 0005 004C") << QStringLiteral("RC5X 0x05 0x4C");
     QTest::newRow("RC6") << QStringLiteral("6000 0073 0000 0001 0010 0020") << QStringLiteral("RC6 0x10 0x20");
 }
 
@@ -161,8 +162,9 @@ void TestProntoCode::durationTooLongForAWordIsRefused()
     const IrTiming capture(1, {{100, 10}, {18432, 10}});
     const IrResult<ProntoCode::Written> written = ProntoCode::write(capture, false);
     QVERIFY(!written.isOk());
-    QCOMPARE(written.error(), QStringLiteral("the space after mark 1 of 79994 us is 165793 periods of the frequency "
-                                             "word 0002; a Pronto word holds at most 65535"));
+    QCOMPARE(written.error(),
+             QStringLiteral("the space after mark 1 of 79994 us is 165793 periods of the frequency "
+                            "word 0002; a Pronto word holds at most 65535"));
 }
 
 QTEST_GUILESS_MAIN(TestProntoCode)

@@ -24,7 +24,8 @@ IrResult<IrTiming> CaptureDurations::capture(int carrierHz, const QList<qint64> 
     constexpr qint64 LongestUs = 10000000;
     for (const qint64 us : durations) {
         if (us > LongestUs)
-            return IrResult<IrTiming>::refused(QStringLiteral("a duration of %1 us is longer than any the module holds").arg(us));
+            return IrResult<IrTiming>::refused(
+                QStringLiteral("a duration of %1 us is longer than any the module holds").arg(us));
     }
     QList<IrTiming::Pulse> pulses;
     pulses.reserve((durations.size() + 1) / 2);

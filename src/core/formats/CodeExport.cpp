@@ -10,7 +10,8 @@
 
 QString CodeExport::Report::text(int maxLines) const
 {
-    const QString where = QStringLiteral("\"%1\" (%2)").arg(QDir::toNativeSeparators(path), codeFormatInfo(format).title);
+    const QString where =
+        QStringLiteral("\"%1\" (%2)").arg(QDir::toNativeSeparators(path), codeFormatInfo(format).title);
     QStringList lines{written == 0 ? QStringLiteral("Nothing was written to %1: no key could be written.").arg(where)
                                    : QStringLiteral("%1 %2 written to %3.")
                                          .arg(written)

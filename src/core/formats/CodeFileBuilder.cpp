@@ -33,9 +33,8 @@ void CodeFileBuilder::refuse(const CodedKey &key, const QString &reason, bool se
 {
     if (secondCapture && lastTakesSecondCapture()) {
         const CodedKey first = m_file.keys.takeLast();
-        m_file.refused.append(KeyProblem::of(first, QStringLiteral("its second capture (line %1): %2")
-                                                        .arg(key.line)
-                                                        .arg(reason)));
+        m_file.refused.append(
+            KeyProblem::of(first, QStringLiteral("its second capture (line %1): %2").arg(key.line).arg(reason)));
     } else {
         m_file.refused.append(KeyProblem::of(key, secondCapture ? NoFirstCapture : reason));
     }

@@ -14,7 +14,7 @@ public:
     void add(CodedKey key, bool secondCapture);
     void refuse(const CodedKey &key, const QString &reason, bool secondCapture);
     // Adds what read gave for key: its signal (set into key by fill) or the refusal.
-    template<typename Signal, typename Fill>
+    template <typename Signal, typename Fill>
     void addRead(CodedKey key, const IrResult<Signal> &read, bool secondCapture, Fill fill)
     {
         if (!read.isOk()) {

@@ -24,8 +24,8 @@ enum class CodeFormat
 struct CodeFormatInfo
 {
     CodeFormat format = CodeFormat::Pronto;
-    QLatin1StringView name;      // "pronto": the command line's --format
-    QLatin1StringView title;     // "Pronto Hex": dialogs and messages
+    QLatin1StringView name; // "pronto": the command line's --format
+    QLatin1StringView title; // "Pronto Hex": dialogs and messages
     QLatin1StringView extension; // ".txt": what export writes
 };
 

@@ -50,8 +50,7 @@ using SourceResult = IrResult<CodeImport::Source>;
     }
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    rows.erase(std::remove_if(rows.begin(), rows.end(), [last](int row) { return row < 1 || row > last; }),
-               rows.end());
+    rows.erase(std::remove_if(rows.begin(), rows.end(), [last](int row) { return row < 1 || row > last; }), rows.end());
     return rows;
 }
 
@@ -82,16 +81,19 @@ IrResult<CodeImport::Source> CodeImport::readFile(const QString &path, std::opti
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return SourceResult::refused(QStringLiteral("Cannot open file \"%1\". %2").arg(displayName(path), file.errorString()));
+        return SourceResult::refused(
+            QStringLiteral("Cannot open file \"%1\". %2").arg(displayName(path), file.errorString()));
     if (file.size() > MaxFileBytes) {
-        return SourceResult::refused(QStringLiteral("\"%1\" holds %2 bytes; code files of more than %3 MB are not read.")
-                                         .arg(displayName(path))
-                                         .arg(file.size())
-                                         .arg(MaxFileBytes / (1024 * 1024)));
+        return SourceResult::refused(
+            QStringLiteral("\"%1\" holds %2 bytes; code files of more than %3 MB are not read.")
+                .arg(displayName(path))
+                .arg(file.size())
+                .arg(MaxFileBytes / (1024 * 1024)));
     }
     const QByteArray bytes = file.read(MaxFileBytes + 1);
     if (file.error() != QFileDevice::NoError)
-        return SourceResult::refused(QStringLiteral("Cannot read file \"%1\". %2").arg(displayName(path), file.errorString()));
+        return SourceResult::refused(
+            QStringLiteral("Cannot read file \"%1\". %2").arg(displayName(path), file.errorString()));
     IrResult<Source> source = readBytes(bytes, path, format);
     if (source.isOk() && source.value().format == CodeFormat::Mode2) {
         Source named = source.value();
@@ -149,8 +151,10 @@ CodeImport::Plan CodeImport::plan(const CodeTable &table, const CodeFile &file, 
             continue;
         }
         if (next == targets.size()) {
-            plan.refused.append(KeyProblem::of(key, rows.isEmpty() ? QStringLiteral("no row left after row %1").arg(table.recordCount())
-                                                                   : QStringLiteral("no selected row left")));
+            plan.refused.append(KeyProblem::of(key,
+                                               rows.isEmpty()
+                                                   ? QStringLiteral("no row left after row %1").arg(table.recordCount())
+                                                   : QStringLiteral("no selected row left")));
             continue;
         }
         Placement placement;
@@ -187,7 +191,7 @@ void CodeImport::apply(CodeTable &table, const Plan &plan)
 QString CodeImport::overwriteQuestion(const QList<int> &rows)
 {
     const QString count = rows.size() == 1 ? QStringLiteral("1 of the rows to be written holds")
-                                            : QStringLiteral("%1 of the rows to be written hold").arg(rows.size());
+                                           : QStringLiteral("%1 of the rows to be written hold").arg(rows.size());
     return QStringLiteral("%1 a learned signal (%2 %3). Overwrite %4?")
         .arg(count, rows.size() == 1 ? QStringLiteral("row") : QStringLiteral("rows"), rowList(rows, 10),
              rows.size() == 1 ? QStringLiteral("it") : QStringLiteral("them"));

@@ -38,10 +38,10 @@ public:
     {
         int row = 0;
         int line = 0;
-        QString function;  // the name as stored, read in the table's name encoding
+        QString function; // the name as stored, read in the table's name encoding
         QString remark;
-        IrBlock block;     // its name bytes set
-        QString nameNote;  // why the name differs from the file's, or empty
+        IrBlock block; // its name bytes set
+        QString nameNote; // why the name differs from the file's, or empty
     };
 
     struct Plan

@@ -12,9 +12,9 @@ namespace {
 
 using ReadResult = IrResult<CodeFile>;
 
-const QStringList Header{QStringLiteral("ID"),       QStringLiteral("Function"),   QStringLiteral("Remark"),
-                         QStringLiteral("Format"),   QStringLiteral("Carry"),      QStringLiteral("Protocol"),
-                         QStringLiteral("Address"),  QStringLiteral("Command"),    QStringLiteral("Toggle"),
+const QStringList Header{QStringLiteral("ID"),         QStringLiteral("Function"),     QStringLiteral("Remark"),
+                         QStringLiteral("Format"),     QStringLiteral("Carry"),        QStringLiteral("Protocol"),
+                         QStringLiteral("Address"),    QStringLiteral("Command"),      QStringLiteral("Toggle"),
                          QStringLiteral("Pronto Hex"), QStringLiteral("Pronto Hex 2"), QStringLiteral("Timing"),
                          QStringLiteral("Timing 2")};
 
@@ -71,7 +71,8 @@ IrResult<QList<Record>> records(const QString &text, QChar separator)
             } else if (c == QLatin1Char('"')) {
                 quoted = false;
             } else {
-                if (c == QLatin1Char('\n') || (c == QLatin1Char('\r') && (i + 1 == text.size() || text.at(i + 1) != QLatin1Char('\n'))))
+                if (c == QLatin1Char('\n')
+                    || (c == QLatin1Char('\r') && (i + 1 == text.size() || text.at(i + 1) != QLatin1Char('\n'))))
                     ++line;
                 cell += c;
             }
@@ -170,8 +171,10 @@ private:
         if (!prontoError.isEmpty())
             return prontoError;
         if (key.captures.isEmpty() && !key.code) {
-            m_builder.refuse(key, refusals.isEmpty() ? QStringLiteral("the row holds neither a Pronto Hex code nor a protocol")
-                                                     : refusals.join(QStringLiteral("; ")),
+            m_builder.refuse(key,
+                             refusals.isEmpty()
+                                 ? QStringLiteral("the row holds neither a Pronto Hex code nor a protocol")
+                                 : refusals.join(QStringLiteral("; ")),
                              false);
             return {};
         }
@@ -190,7 +193,8 @@ private:
             const QString text = cell(row, column).trimmed();
             const std::optional<quint32> number = FormatNumbers::number(text);
             if (!number)
-                return QStringLiteral("%1 '%2' is not a number (decimal or 0x hex)").arg(QLatin1String(column), text.left(20));
+                return QStringLiteral("%1 '%2' is not a number (decimal or 0x hex)")
+                    .arg(QLatin1String(column), text.left(20));
             *value = *number;
         }
         const QString toggle = cell(row, "toggle").trimmed().toUpper();
@@ -215,7 +219,8 @@ private:
     QString takePronto(const Record &row, CodedKey &key, QStringList &refusals) const
     {
         QList<IrTiming> captures;
-        for (const auto &[codeColumn, noteColumn] : {std::pair{"pronto hex", "timing"}, std::pair{"pronto hex 2", "timing 2"}}) {
+        for (const auto &[codeColumn, noteColumn] :
+             {std::pair{"pronto hex", "timing"}, std::pair{"pronto hex 2", "timing 2"}}) {
             const QString text = cell(row, codeColumn);
             if (text.trimmed().isEmpty())
                 continue;
@@ -248,9 +253,8 @@ private:
     if (startsLikeFormula(text))
         text.prepend(QLatin1Char('\''));
     const bool quote = text.contains(QLatin1Char(',')) || text.contains(QLatin1Char('"'))
-                       || text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'))
-                       || text.contains(QLatin1Char(';')) || text.contains(QLatin1Char('\t'))
-                       || text != text.trimmed();
+        || text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char(';'))
+        || text.contains(QLatin1Char('\t')) || text != text.trimmed();
     if (!quote)
         return text;
     return QLatin1Char('"') + text.replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');

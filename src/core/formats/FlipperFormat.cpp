@@ -169,7 +169,8 @@ private:
 
     QString readParsed(CodedKey key)
     {
-        const QString absent = require({QStringLiteral("protocol"), QStringLiteral("address"), QStringLiteral("command")});
+        const QString absent =
+            require({QStringLiteral("protocol"), QStringLiteral("address"), QStringLiteral("command")});
         if (!absent.isEmpty())
             return absent;
         const std::optional<quint32> address = hexBytes(m_signal.fields.value(QStringLiteral("address")).value);
@@ -178,7 +179,8 @@ private:
         const std::optional<quint32> command = hexBytes(m_signal.fields.value(QStringLiteral("command")).value);
         if (!command)
             return malformed(QStringLiteral("command"), QStringLiteral("four hex bytes"));
-        const FlipperProtocol::Fields fields{m_signal.fields.value(QStringLiteral("protocol")).value, *address, *command};
+        const FlipperProtocol::Fields fields{m_signal.fields.value(QStringLiteral("protocol")).value, *address,
+                                             *command};
         m_builder.addRead(std::move(key), FlipperProtocol::toCode(fields), m_signal.note.secondCapture,
                           [](CodedKey &k, const IrCode &code) { k.code = code; });
         return {};
@@ -190,7 +192,8 @@ private:
             require({QStringLiteral("frequency"), QStringLiteral("duty_cycle"), QStringLiteral("data")});
         if (!absent.isEmpty())
             return absent;
-        const std::optional<qint64> frequency = FormatNumbers::decimal(m_signal.fields.value(QStringLiteral("frequency")).value);
+        const std::optional<qint64> frequency =
+            FormatNumbers::decimal(m_signal.fields.value(QStringLiteral("frequency")).value);
         if (!frequency || *frequency > std::numeric_limits<int>::max())
             return malformed(QStringLiteral("frequency"), QStringLiteral("a frequency in Hz"));
         bool ok = false;
@@ -239,8 +242,8 @@ private:
 
 [[nodiscard]] QStringList parsedLines(const QString &name, const FlipperProtocol::Fields &fields)
 {
-    return {QStringLiteral("name: ") + name, QStringLiteral("type: parsed"), QStringLiteral("protocol: ") + fields.protocol,
-            QStringLiteral("address: ") + hexBytesText(fields.address),
+    return {QStringLiteral("name: ") + name, QStringLiteral("type: parsed"),
+            QStringLiteral("protocol: ") + fields.protocol, QStringLiteral("address: ") + hexBytesText(fields.address),
             QStringLiteral("command: ") + hexBytesText(fields.command)};
 }
 
@@ -270,7 +273,8 @@ IrResult<QStringList> keyLines(const CodedKey &key)
     const QString name = flipperName(key);
     QStringList lines{QStringLiteral("#")};
     lines += KeyPreamble::lines(key.remark, {});
-    const std::optional<FlipperProtocol::Fields> parsed = key.code ? FlipperProtocol::fromCode(*key.code) : std::nullopt;
+    const std::optional<FlipperProtocol::Fields> parsed =
+        key.code ? FlipperProtocol::fromCode(*key.code) : std::nullopt;
     if (parsed) {
         lines += parsedLines(name, *parsed);
         return lines;

@@ -8,8 +8,8 @@ using Bytes = std::array<quint32, 6>;
 using Result = IrResult<IrCode>;
 
 constexpr std::array<IrProtocol, 13> FlipperProtocols{
-    IrProtocol::Nec,  IrProtocol::NecExt, IrProtocol::Nec42,  IrProtocol::Nec42Ext, IrProtocol::Samsung32,
-    IrProtocol::Rc6,  IrProtocol::Rc5,    IrProtocol::Rc5x,   IrProtocol::Sirc,     IrProtocol::Sirc15,
+    IrProtocol::Nec,    IrProtocol::NecExt,   IrProtocol::Nec42, IrProtocol::Nec42Ext, IrProtocol::Samsung32,
+    IrProtocol::Rc6,    IrProtocol::Rc5,      IrProtocol::Rc5x,  IrProtocol::Sirc,     IrProtocol::Sirc15,
     IrProtocol::Sirc20, IrProtocol::Kaseikyo, IrProtocol::Rca,
 };
 
@@ -37,8 +37,8 @@ constexpr std::array<IrProtocol, 13> FlipperProtocols{
     const quint32 function = code.command & 0xFF;
     const quint32 extra = code.command >> 8 & 0xF;
     const quint32 check = nibbleXor(device | subdevice << 4 | function << 12 | extra << 20, 6);
-    return {manufacturer & 0xFF, manufacturer >> 8, nibbleXor(manufacturer, 4) | device << 4, subdevice, function,
-            extra | check << 4};
+    return {manufacturer & 0xFF, manufacturer >> 8, nibbleXor(manufacturer, 4) | device << 4,
+            subdevice,           function,          extra | check << 4};
 }
 
 [[nodiscard]] std::optional<FlipperProtocol::Fields> flipperKaseikyo(const IrCode &code)
@@ -81,7 +81,10 @@ Result zoqExtended(IrProtocol shortForm, IrProtocol longForm, int halfBits, quin
     const QString name = irProtocolName(longForm);
     if (address > (half << halfBits | half) || command > 0xFFFF) {
         return Result::refused(QStringLiteral("%1 address 0x%2 or command 0x%3 is out of range (%4 and 16 bits)")
-                                   .arg(name).arg(address, 0, 16).arg(command, 0, 16).arg(2 * halfBits));
+                                   .arg(name)
+                                   .arg(address, 0, 16)
+                                   .arg(command, 0, 16)
+                                   .arg(2 * halfBits));
     }
     const quint32 low = command & 0xFF;
     if (command >> 8 != (~low & 0xFF)) {
@@ -130,7 +133,8 @@ IrResult<IrCode> FlipperProtocol::toCode(const Fields &fields)
         return zoqKaseikyo(fields.address, fields.command);
     case IrProtocol::Rc5x:
         if (fields.command > 0x3F)
-            return Result::refused(QStringLiteral("RC5X command 0x%1 is out of range (6 bits)").arg(fields.command, 0, 16));
+            return Result::refused(
+                QStringLiteral("RC5X command 0x%1 is out of range (6 bits)").arg(fields.command, 0, 16));
         code.command |= 0x40;
         break;
     default:

@@ -43,7 +43,13 @@ public:
     }
 
 private:
-    enum class State { Outside, Remote, RawCodes, Codes };
+    enum class State
+    {
+        Outside,
+        Remote,
+        RawCodes,
+        Codes
+    };
 
     QString take(const TextLines::Line &line)
     {
@@ -69,7 +75,8 @@ private:
     QString takeOutside(const QStringList &words, int lineNumber)
     {
         if (!opens(words, "remote"))
-            return QStringLiteral("'%1' stands where 'begin remote' belongs").arg(words.join(QLatin1Char(' ')).left(40));
+            return QStringLiteral("'%1' stands where 'begin remote' belongs")
+                .arg(words.join(QLatin1Char(' ')).left(40));
         m_state = State::Remote;
         m_remoteLine = lineNumber;
         m_remoteName.clear();
@@ -249,8 +256,9 @@ CodeFileOutput LircFormat::write(const QList<CodedKey> &keys, const QString &rem
             continue;
         }
         if (key.captures.size() == 2 && key.captures.at(1).carrierPeriod() != carrierPeriodOf(key)) {
-            output.refused.append(KeyProblem::of(key, QStringLiteral("its two captures have different carriers; "
-                                                                     "a LIRC remote has one")));
+            output.refused.append(KeyProblem::of(key,
+                                                 QStringLiteral("its two captures have different carriers; "
+                                                                "a LIRC remote has one")));
             continue;
         }
         if (runs.isEmpty() || carrierPeriodOf(runs.last().first()) != carrierPeriodOf(key))

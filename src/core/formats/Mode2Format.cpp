@@ -10,7 +10,14 @@ namespace {
 
 using ReadResult = IrResult<CodeFile>;
 
-enum class Kind { Pulse, Space, Carrier, Timeout, Other };
+enum class Kind
+{
+    Pulse,
+    Space,
+    Carrier,
+    Timeout,
+    Other
+};
 
 [[nodiscard]] Kind kindOf(const QString &word)
 {
@@ -134,17 +141,21 @@ CodeFileOutput Mode2Format::write(const QList<CodedKey> &keys)
     QStringList lines;
     for (const CodedKey &key : keys) {
         if (output.written > 0 || key.captures.isEmpty()) {
-            output.refused.append(KeyProblem::of(key, key.captures.isEmpty() ? QStringLiteral("it holds no signal")
-                                                                             : QStringLiteral("a mode2 text holds one key")));
+            output.refused.append(KeyProblem::of(key,
+                                                 key.captures.isEmpty()
+                                                     ? QStringLiteral("it holds no signal")
+                                                     : QStringLiteral("a mode2 text holds one key")));
             continue;
         }
         for (int c = 0; c < key.captures.size(); ++c) {
             const IrTiming &capture = key.captures.at(c);
-            lines += KeyPreamble::lines(c == 0 ? key.remark : QString(), CaptureDurations::noteFor(capture, {}, c == 1));
+            lines +=
+                KeyPreamble::lines(c == 0 ? key.remark : QString(), CaptureDurations::noteFor(capture, {}, c == 1));
             lines.append(QStringLiteral("carrier %1").arg(capture.carrierPeriod() == 0 ? 0 : capture.carrierHz()));
             const QList<qint64> durations = CaptureDurations::of(capture);
             for (qsizetype i = 0; i < durations.size(); ++i)
-                lines.append((i % 2 == 0 ? QStringLiteral("pulse ") : QStringLiteral("space ")) + QString::number(durations.at(i)));
+                lines.append((i % 2 == 0 ? QStringLiteral("pulse ") : QStringLiteral("space "))
+                             + QString::number(durations.at(i)));
         }
         ++output.written;
     }

@@ -88,11 +88,12 @@ Result learnedCode(const QList<quint16> &words, const TimingNote &note)
     durations.reserve(2 * pairs);
     for (int i = 0; i < 2 * pairs; ++i) {
         const qint64 count = words.at(4 + i);
-        durations.append(i % 2 == 0 && modulated ? burstMicros(count, carrierPeriod.value())
-                                                 : rounded(count * frequency * MicrosPerSecond, ProntoCode::FrequencyConstant));
+        durations.append(i % 2 == 0 && modulated
+                             ? burstMicros(count, carrierPeriod.value())
+                             : rounded(count * frequency * MicrosPerSecond, ProntoCode::FrequencyConstant));
     }
-    const CaptureDurations::Repeat native = repeated > 0 ? CaptureDurations::Repeat{once, once + repeated}
-                                                         : CaptureDurations::Repeat{};
+    const CaptureDurations::Repeat native =
+        repeated > 0 ? CaptureDurations::Repeat{once, once + repeated} : CaptureDurations::Repeat{};
     const IrResult<IrTiming> capture =
         CaptureDurations::capture(modulated ? IrTiming::ClockHz / carrierPeriod.value() : 0, durations, native, note);
     if (!capture.isOk())
@@ -129,12 +130,14 @@ IrResult<ProntoCode::Written> ProntoCode::write(const IrTiming &capture, bool se
     // pulses once, the repeated part again, and a note.
     const bool splits = capture.hasRepeat() && capture.repeatEnd() == count;
     const int onceCount = splits ? capture.repeatStart() : count;
-    const int repeatedCount = splits ? count - onceCount
-                              : capture.hasRepeat() ? capture.repeatEnd() - capture.repeatStart()
-                                                    : 0;
+    int repeatedCount = 0;
+    if (splits)
+        repeatedCount = count - onceCount;
+    else if (capture.hasRepeat())
+        repeatedCount = capture.repeatEnd() - capture.repeatStart();
     const CaptureDurations::Repeat native = repeatedCount == 0
-                                                ? CaptureDurations::Repeat{}
-                                                : CaptureDurations::Repeat{onceCount, onceCount + repeatedCount};
+        ? CaptureDurations::Repeat{}
+        : CaptureDurations::Repeat{onceCount, onceCount + repeatedCount};
 
     const int frequency = frequencyWord(capture.carrierPeriod());
     QStringList words{hexWord(capture.carrierPeriod() == 0 ? LearnedUnmodulated : Learned), hexWord(frequency),
@@ -144,11 +147,15 @@ IrResult<ProntoCode::Written> ProntoCode::write(const IrTiming &capture, bool se
     const auto periods = [&](qint64 us, int i, bool mark) -> IrResult<QString> {
         const qint64 value = rounded(us * FrequencyConstant, frequency * MicrosPerSecond);
         if (value > WordMax) {
-            const QString what = mark ? QStringLiteral("mark %1").arg(i + 1)
-                                      : QStringLiteral("the space after mark %1").arg(i + 1);
+            const QString what =
+                mark ? QStringLiteral("mark %1").arg(i + 1) : QStringLiteral("the space after mark %1").arg(i + 1);
             return IrResult<QString>::refused(
                 QStringLiteral("%1 of %2 us is %3 periods of the frequency word %4; a Pronto word holds at most %5")
-                    .arg(what).arg(us).arg(value).arg(hexWord(frequency)).arg(WordMax));
+                    .arg(what)
+                    .arg(us)
+                    .arg(value)
+                    .arg(hexWord(frequency))
+                    .arg(WordMax));
         }
         return hexWord(value);
     };
@@ -163,8 +170,8 @@ IrResult<ProntoCode::Written> ProntoCode::write(const IrTiming &capture, bool se
     for (int n = 0; n < sent.size(); ++n) {
         const int i = sent.at(n);
         const IrResult<QString> mark = capture.carrierPeriod() == 0
-                                           ? periods(pulses.at(i).markUs, i, true)
-                                           : IrResult<QString>(hexWord(capture.symbols().at(i).burst));
+            ? periods(pulses.at(i).markUs, i, true)
+            : IrResult<QString>(hexWord(capture.symbols().at(i).burst));
         const IrResult<QString> space = periods(pulses.at(i).spaceUs, i, false);
         if (!mark.isOk() || !space.isOk())
             return WriteResult::refused(mark.isOk() ? space.error() : mark.error());
@@ -195,11 +202,13 @@ IrResult<QList<quint16>> ProntoCode::words(const QString &text)
     for (const QString &token : TextLines::words(text)) {
         const std::optional<quint16> value = word(token);
         if (!value)
-            return WordsResult::refused(QStringLiteral("'%1' is not a Pronto word (four hex digits)").arg(token.left(20)));
+            return WordsResult::refused(
+                QStringLiteral("'%1' is not a Pronto word (four hex digits)").arg(token.left(20)));
         result.append(*value);
     }
     if (result.size() < 4)
-        return WordsResult::refused(QStringLiteral("a Pronto code has at least 4 words, this one %1").arg(result.size()));
+        return WordsResult::refused(
+            QStringLiteral("a Pronto code has at least 4 words, this one %1").arg(result.size()));
     if (result.size() != wordCount(result)) {
         return WordsResult::refused(QStringLiteral("the code has %1 words; its pair counts call for %2")
                                         .arg(result.size())

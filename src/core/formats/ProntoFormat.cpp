@@ -13,7 +13,7 @@ using ReadResult = IrResult<CodeFile>;
 [[nodiscard]] bool isProntoComment(const QString &trimmed)
 {
     return trimmed == QLatin1String("#") || trimmed.startsWith(QLatin1String("# "))
-           || trimmed.startsWith(QLatin1String("#\t"));
+        || trimmed.startsWith(QLatin1String("#\t"));
 }
 
 // Where the code on a line of words starts: 0 when the line is all code,
