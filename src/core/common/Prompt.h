@@ -29,4 +29,11 @@ public:
     // The chosen path, or an empty string when the dialog was cancelled.
     [[nodiscard]] virtual QString openFileName(const QString &filter) = 0;
     [[nodiscard]] virtual QString saveFileName(const QString &filter, const QString &proposedName) = 0;
+    // The same, and which of the filter's entries was chosen (from 0; -1 when
+    // the dialog does not tell), for a caller that writes several formats.
+    [[nodiscard]] virtual QString saveFileNameAndFilter(const QString &filter, const QString &proposedName, int *chosenFilter)
+    {
+        *chosenFilter = -1;
+        return saveFileName(filter, proposedName);
+    }
 };

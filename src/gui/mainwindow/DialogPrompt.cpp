@@ -61,9 +61,19 @@ QString DialogPrompt::openFileName(const QString &filter)
 
 QString DialogPrompt::saveFileName(const QString &filter, const QString &proposedName)
 {
+    int chosenFilter = -1;
+    return saveFileNameAndFilter(filter, proposedName, &chosenFilter);
+}
+
+QString DialogPrompt::saveFileNameAndFilter(const QString &filter, const QString &proposedName, int *chosenFilter)
+{
     // The replace question is the program's own, asked after the name is chosen.
-    return QFileDialog::getSaveFileName(m_owner, QString(), proposedName, qtFilter(filter), nullptr,
-                                        QFileDialog::DontConfirmOverwrite);
+    const QString filters = qtFilter(filter);
+    QString selected;
+    const QString path = QFileDialog::getSaveFileName(m_owner, QString(), proposedName, filters, &selected,
+                                                      QFileDialog::DontConfirmOverwrite);
+    *chosenFilter = int(filters.split(QStringLiteral(";;")).indexOf(selected));
+    return path;
 }
 
 QString DialogPrompt::qtFilter(const QString &filter)

@@ -21,6 +21,7 @@ public:
     void askYesNoLater(const QString &title, const QString &text, std::function<void(bool yes)> answered) override;
     QString openFileName(const QString &filter) override;
     QString saveFileName(const QString &filter, const QString &proposedName) override;
+    QString saveFileNameAndFilter(const QString &filter, const QString &proposedName, int *chosenFilter) override;
 
     // "*.zoq|*.zoq|*.bin|*.bin" -> "*.zoq (*.zoq);;*.bin (*.bin)"
     [[nodiscard]] static QString qtFilter(const QString &filter);

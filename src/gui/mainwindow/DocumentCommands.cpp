@@ -11,12 +11,16 @@
 #include "core/document/RowName.h"
 #include "core/document/TableWalkGuard.h"
 #include "core/document/UndoHistory.h"
+#include "core/formats/CodeExport.h"
+#include "core/formats/CodeImport.h"
 #include "core/image/CompiledImage.h"
 #include "gui/dialogs/FunctionNameDialog.h"
 #include "gui/dialogs/GoToDialog.h"
 #include "gui/dialogs/RemarkDialog.h"
 #include "gui/grid/CodeGrid.h"
 #include "gui/hexedit/IrDataDialog.h"
+
+#include <QFileInfo>
 
 DocumentCommands::DocumentCommands(Document &document, CodeGrid &grid, Prompt &prompt, QWidget *dialogParent)
     : QObject(dialogParent)
@@ -237,4 +241,75 @@ void DocumentCommands::record(const QString &label, const std::function<void()> 
 QString DocumentCommands::rowStepLabel(const QString &command) const
 {
     return QStringLiteral("%1 row %2").arg(command).arg(m_table.recNo());
+}
+
+// ---------------------------------------------------------------------------
+// Code files
+
+QString DocumentCommands::documentName() const
+{
+    if (m_document.path().isEmpty() || m_document.path() == m_document.workingPath())
+        return {};
+    return QFileInfo(m_document.path()).completeBaseName();
+}
+
+void DocumentCommands::importCodes()
+{
+    const QString path = m_prompt.openFileName(codeFormatOpenFilter());
+    if (path.isEmpty())
+        return;
+    const IrResult<CodeImport::Source> source = CodeImport::readFile(path);
+    if (!source.isOk()) {
+        notice(source.error());
+        return;
+    }
+    const QList<int> selected = m_grid.selectedRows();
+    const CodeImport::Plan plan =
+        CodeImport::plan(m_table, source.value().file, selected.size() > 1 ? selected : QList<int>(), m_table.recNo());
+    const QList<int> overwritten = plan.rowsHoldingSignal(m_table);
+    if (!overwritten.isEmpty() && !m_prompt.askYesNo(AppTexts::mainCaption(), CodeImport::overwriteQuestion(overwritten)))
+        return;
+    record(QStringLiteral("Import codes"), [&] { CodeImport::apply(m_table, plan); });
+    if (!plan.placements.isEmpty()) {
+        m_grid.clearSelection();
+        for (const CodeImport::Placement &placement : plan.placements)
+            m_grid.addRowToSelection(placement.row);
+        emit waveRedrawRequested(true);
+    }
+    notice(CodeImport::report(plan, path));
+}
+
+void DocumentCommands::exportCodes()
+{
+    const QList<int> selected = m_grid.selectedRows();
+    if (selected.isEmpty() && CodeExport::rowsHoldingSignal(m_table).isEmpty()) {
+        notice(QStringLiteral("No row holds a signal to export."));
+        return;
+    }
+    const QString name = documentName();
+    int chosenFilter = -1;
+    QString path = m_prompt.saveFileNameAndFilter(codeFormatSaveFilter(), name.isEmpty() ? QStringLiteral("Codes") : name,
+                                                  &chosenFilter);
+    if (path.isEmpty())
+        return;
+    std::optional<CodeFormat> format = codeFormatForFileName(path);
+    const QList<CodeFormat> formats = allCodeFormats();
+    if (!format && chosenFilter >= 0 && chosenFilter < formats.size()) {
+        format = formats.at(chosenFilter);
+        path += codeFormatInfo(*format).extension;
+    }
+    if (!format) {
+        QStringList extensions;
+        for (const CodeFormat each : formats)
+            extensions.append(QStringLiteral("%1 (%2)").arg(codeFormatInfo(each).extension, codeFormatInfo(each).title));
+        notice(QStringLiteral("The file name tells the format by its extension: ") + extensions.join(QStringLiteral(", "))
+               + QLatin1Char('.'));
+        return;
+    }
+    if (QFileInfo::exists(path) && !m_prompt.askYesNo(AppTexts::mainCaption(), QStringLiteral("File already exist.Replace?")))
+        return;
+    QList<int> rows = selected.isEmpty() ? CodeExport::rowsHoldingSignal(m_table) : selected;
+    if (*format == CodeFormat::Mode2)
+        rows = {m_table.recNo()};
+    notice(CodeExport::exportToFile(m_table, rows, *format, path, {name}).text());
 }

@@ -20,10 +20,11 @@ class RowClipboard;
 
 // The commands on the document and its rows: New, Open (and the image
 // import), Save, Compile, Insert, Delete, rename, remark, Go to, Copy, Paste,
-// Select All, the IR data editor, and undo and redo of the changes to the
-// rows. They act on the current row and the selection of the code grid;
-// their dialogs are created once, owned by dialogParent, and reused. Every
-// change to the rows is recorded in the document's undo history as one step.
+// Select All, the IR data editor, code files in and out, and undo and redo
+// of the changes to the rows. They act on the current row and the selection
+// of the code grid; their dialogs are created once, owned by dialogParent,
+// and reused. Every change to the rows is recorded in the document's undo
+// history as one step.
 class DocumentCommands final : public QObject, private IrDataHost
 {
     Q_OBJECT
@@ -59,6 +60,16 @@ public:
     void undoChange();
     void redoChange();
 
+    // Codes of a Pronto, Flipper, LIRC, mode2 or CSV file into consecutive
+    // rows from the current row (into the selected rows when several are
+    // selected), after one question when rows holding a signal would be
+    // overwritten; a notice reports what went where.
+    void importCodes();
+    // The selected rows (all rows holding a signal when none is selected; the
+    // current row for mode2) out to a code file; its extension, or the chosen
+    // filter, picks the format.
+    void exportCodes();
+
 signals:
     void waveRedrawRequested(bool roll);
     void clipboardChanged();
@@ -72,6 +83,8 @@ private:
     void record(const QString &label, const std::function<void()> &change);
     // "<command> row <n>" for a change to the current row.
     [[nodiscard]] QString rowStepLabel(const QString &command) const;
+    // The document's name without folder and extension; empty when untitled.
+    [[nodiscard]] QString documentName() const;
 
     // IrDataHost
     QString currentFunction() const override;

@@ -275,6 +275,10 @@ void MainWindow::buildActions()
     addAction(QStringLiteral("redoChange"), QStringLiteral("Redo"), RedoKeys.first(),
               documents(&DocumentCommands::redoChange))
         ->setShortcuts(RedoKeys);
+    addAction(QStringLiteral("importCodes"), QStringLiteral("Import codes..."), {},
+              documents(&DocumentCommands::importCodes));
+    addAction(QStringLiteral("exportCodes"), QStringLiteral("Export codes..."), {},
+              documents(&DocumentCommands::exportCodes));
 }
 
 void MainWindow::buildToolBar()
@@ -514,6 +518,9 @@ void MainWindow::buildGridMenu()
     m_grid->addAction(deleteItem);
     m_gridMenu->addAction(deleteItem);
     m_gridMenu->addSeparator();
+    m_gridMenu->addAction(action(QStringLiteral("importCodes")));
+    m_gridMenu->addAction(action(QStringLiteral("exportCodes")));
+    m_gridMenu->addSeparator();
     buildNameEncodingMenu(m_gridMenu->addMenu(QStringLiteral("Name encoding")));
     m_grid->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_grid, &QWidget::customContextMenuRequested, this,
@@ -614,7 +621,8 @@ void MainWindow::updateActions()
 {
     const bool idle = !m_busy;
     const bool opened = m_document->hasBeenOpened();
-    for (const char *name : {"renameKey", "compileImage", "downloadToModule", "uploadFromModule"})
+    for (const char *name :
+         {"renameKey", "compileImage", "downloadToModule", "uploadFromModule", "importCodes", "exportCodes"})
         action(QLatin1String(name))->setEnabled(opened && idle);
     action(QStringLiteral("learnSelectedRows"))->setEnabled(opened && (idle || m_learning));
     action(QStringLiteral("pasteRows"))->setEnabled(idle && m_documentCommands->clipboard().canPaste());
