@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++
-    qt6-base-dev qt6-serialport-dev libqt6sql6-sqlite qt6-qpa-plugins libgl-dev
+    qt6-base-dev qt6-serialport-dev qt6-svg-dev libqt6sql6-sqlite qt6-qpa-plugins libgl-dev
     fonts-dejavu-core
 )
 if [ "${1:-}" = "--desktop" ]; then

@@ -10,6 +10,7 @@
 #include "core/document/RowClipboard.h"
 #include "core/settings/NameEncodingFile.h"
 #include "core/settings/SettingsFile.h"
+#include "core/signal/WavePicture.h"
 #include "gui/dialogs/AboutDialog.h"
 #include "gui/dialogs/TransferProgressDialog.h"
 #include "gui/grid/CodeGrid.h"
@@ -42,12 +43,19 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int ClientWidth = 758;
 constexpr int ClientHeight = 626;
 constexpr int ToolBarHeight = 57;
 constexpr int StatusBarHeight = 19;
+constexpr int WaveButtonWidth = 28;
+// The format buttons lie 16 pixels apart.
+constexpr int RadioButtonHeight = 16;
+constexpr int ClearWaveLeft = 651;
+constexpr int MinShowTimePixels = 9;
 
 using A = AnchoredPlacement;
 
@@ -335,18 +343,16 @@ void MainWindow::buildLearnGroup()
     m_learnTimeBox->setEditable(true);
     m_learnTimeBox->setInsertPolicy(QComboBox::NoInsert);
     m_learnTimeBox->addItems({QStringLiteral("1s"), QStringLiteral("2s"), QStringLiteral("3s")});
-    m_learnTimeBox->setGeometry(40, 24, 47, 21);
+    m_learnTimeBox->setGeometry(42, 24, 45, 21);
     connect(m_learnTimeBox, &QComboBox::currentIndexChanged, this, [this] { onLearnTimeChosen(); });
     connect(m_learnTimeBox, &QComboBox::editTextChanged, this, [this] { onLearnTimeChosen(); });
     makeLabel(QStringLiteral("IR Format:"), m_learnGroup, QPoint(8, 56));
     m_normalFormatButton = new QRadioButton(QStringLiteral("Normal"), m_learnGroup);
     m_normalFormatButton->setObjectName(QStringLiteral("normalFormatButton"));
-    m_normalFormatButton->move(8, 72);
-    m_normalFormatButton->adjustSize();
+    m_normalFormatButton->setGeometry(8, 72, m_normalFormatButton->sizeHint().width(), RadioButtonHeight);
     m_rc5Rc6FormatButton = new QRadioButton(QStringLiteral("RC5/RC6"), m_learnGroup);
     m_rc5Rc6FormatButton->setObjectName(QStringLiteral("rc5Rc6FormatButton"));
-    m_rc5Rc6FormatButton->move(8, 88);
-    m_rc5Rc6FormatButton->adjustSize();
+    m_rc5Rc6FormatButton->setGeometry(8, 88, m_rc5Rc6FormatButton->sizeHint().width(), RadioButtonHeight);
     connect(m_normalFormatButton, &QRadioButton::clicked, this, [this] { m_moduleCommands->setIrFormat(1); });
     connect(m_rc5Rc6FormatButton, &QRadioButton::clicked, this, [this] { m_moduleCommands->setIrFormat(2); });
     m_placement->place(m_learnGroup, designRect(655, 72, 91, 161), A::Top | A::Right);
@@ -362,7 +368,7 @@ void MainWindow::buildPortPanel()
     m_portBox = new QComboBox(portPanel);
     m_portBox->setObjectName(QStringLiteral("portBox"));
     m_portBox->addItems(SerialLink::comBoxItems());
-    m_portBox->setGeometry(40, 10, 70, 22);
+    m_portBox->setGeometry(42, 10, 68, 22);
     connect(m_portBox, &QComboBox::activated, this, [this] { guarded([this] { choosePort(); }); });
     makeLabel(QStringLiteral("ID:"), portPanel, QPoint(135, 15));
     m_moduleIdBox = new QComboBox(portPanel);
@@ -387,7 +393,7 @@ void MainWindow::buildWaveControls()
         button->setIcon(ToolBarArt::icon(picture));
         button->setIconSize(QSize(20, 20));
         connect(button, &QToolButton::clicked, this, [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
-        m_placement->place(button, designRect(left, 454, 28, 26), A::Right | A::Bottom);
+        m_placement->place(button, designRect(left, 454, WaveButtonWidth, 26), A::Right | A::Bottom);
         return button;
     };
     m_zoomInButton = waveButton("zoomInButton", QStringLiteral("Zoom in"), P::ZoomIn, 553, &MainWindow::zoomIn);
@@ -395,20 +401,34 @@ void MainWindow::buildWaveControls()
         waveButton("normalSizeButton", QStringLiteral("Normal size"), P::NormalSize, 587, &MainWindow::normalSize);
     m_zoomOutButton = waveButton("zoomOutButton", QStringLiteral("Zoom out"), P::ZoomOut, 617, &MainWindow::zoomOut);
     m_clearWaveButton =
-        waveButton("clearWaveButton", QStringLiteral("Clear wave"), P::ClearWave, 651, &MainWindow::clearWave);
+        waveButton("clearWaveButton", QStringLiteral("Clear wave"), P::ClearWave, ClearWaveLeft, &MainWindow::clearWave);
 
     m_showTimeBox = new QCheckBox(QStringLiteral("Show time"), m_client);
     m_showTimeBox->setObjectName(QStringLiteral("showTimeBox"));
     connect(m_showTimeBox, &QCheckBox::clicked, this, [this] { guarded([this] { showTime(); }); });
-    m_showTimeBox->adjustSize();
-    m_placement->place(m_showTimeBox,
-                       designRect(ClientWidth - 2 - m_showTimeBox->width(), 456, m_showTimeBox->width(), 17),
-                       A::Right | A::Bottom);
+    placeShowTimeBox();
 
     m_waveView = new WaveView(m_client);
     m_waveView->setObjectName(QStringLiteral("waveView"));
     connect(m_waveView, &WaveView::redrawRequested, this, [this] { guarded([this] { drawWave(false); }); });
+    connect(m_waveView, &WaveView::savePictureRequested, this, [this] { guarded([this] { saveWavePicture(); }); });
     m_placement->place(m_waveView, designRect(0, 486, 756, 121), A::Left | A::Right | A::Bottom);
+}
+
+// "Show time" sits after the last wave button. Its text is in the window's
+// font, or a smaller one where that is too wide for the room left before the
+// window's right edge (a fallback wider than the designed font).
+void MainWindow::placeShowTimeBox()
+{
+    const int left = ClearWaveLeft + WaveButtonWidth + 1;
+    const int room = ClientWidth - left;
+    QFont font = m_showTimeBox->font();
+    while (m_showTimeBox->sizeHint().width() > room && font.pixelSize() > MinShowTimePixels) {
+        font.setPixelSize(font.pixelSize() - 1);
+        m_showTimeBox->setFont(font);
+    }
+    const int width = std::min(m_showTimeBox->sizeHint().width(), room);
+    m_placement->place(m_showTimeBox, designRect(left, 456, width, 17), A::Right | A::Bottom);
 }
 
 void MainWindow::buildStatusBar()
@@ -697,6 +717,12 @@ void MainWindow::showTime()
 {
     m_waveView->traces().setShowTime(m_showTimeBox->isChecked());
     drawWave(false);
+}
+
+void MainWindow::saveWavePicture()
+{
+    const QString keyName = m_document->hasRows() ? m_table->fieldText(QStringLiteral("Function")) : QString();
+    WavePicture::saveAs(m_prompt, m_waveView->traces(), keyName);
 }
 
 // ---------------------------------------------------------------------------

@@ -103,6 +103,7 @@ private:
     void buildLearnGroup();
     void buildPortPanel();
     void buildWaveControls();
+    void placeShowTimeBox();
     void buildStatusBar();
     void buildGrid();
     void buildGridMenu();
@@ -135,6 +136,8 @@ private:
     void zoomOut();
     void normalSize();
     void showTime();
+    // "Save picture..." of the waveform's menu, named after the current key.
+    void saveWavePicture();
     void showAbout();
 
     void readSettings();
