@@ -1,5 +1,6 @@
 #pragma once
 
+#include "gui/dialogs/LazyDialog.h"
 #include "gui/hexedit/IrDataHost.h"
 
 #include <QObject>
@@ -20,8 +21,8 @@ class RowClipboard;
 // The commands on the document and its rows: New, Open (and the image
 // import), Save, Compile, Insert, Delete, rename, remark, Go to, Copy, Paste,
 // Select All and the IR data editor. They act on the current row and the
-// selection of the code grid; their dialogs are created once, owned by
-// dialogParent, and reused.
+// selection of the code grid; their dialogs are created when first used,
+// owned by dialogParent, and reused.
 class DocumentCommands final : public QObject, private IrDataHost
 {
     Q_OBJECT
@@ -70,8 +71,8 @@ private:
     CodeGrid &m_grid;
     Prompt &m_prompt;
     std::unique_ptr<RowClipboard> m_clipboard;
-    FunctionNameDialog *m_functionNameDialog;
-    IrDataDialog *m_irDataDialog;
-    RemarkDialog *m_remarkDialog;
-    GoToDialog *m_goToDialog;
+    LazyDialog<FunctionNameDialog> m_functionNameDialog;
+    LazyDialog<IrDataDialog> m_irDataDialog;
+    LazyDialog<RemarkDialog> m_remarkDialog;
+    LazyDialog<GoToDialog> m_goToDialog;
 };

@@ -27,7 +27,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFontDatabase>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -63,13 +62,9 @@ using A = AnchoredPlacement;
 QFont windowFont()
 {
     QFont font;
-    const QStringList families = QFontDatabase::families();
-    for (const QString &family : {QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("DejaVu Sans")}) {
-        if (families.contains(family)) {
-            font.setFamily(family);
-            break;
-        }
-    }
+    // The first family the system has is taken when the font is first used;
+    // nothing lists the system's families up front.
+    font.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("DejaVu Sans")});
     font.setPixelSize(12);
     return font;
 }
@@ -97,6 +92,7 @@ MainWindow::MainWindow(Prompt &prompt, const QString &programDir, QWidget *paren
     , m_programDir(programDir)
     , m_table(new CodeTable(this))
     , m_document(new Document(*m_table, prompt, programDir + QStringLiteral("/Temp.~tmp"), this))
+    , m_aboutDialog([this] { return new AboutDialog(this); })
 {
     m_table->setObjectName(QStringLiteral("table"));
     setObjectName(QStringLiteral("mainWindow"));
@@ -110,7 +106,6 @@ MainWindow::MainWindow(Prompt &prompt, const QString &programDir, QWidget *paren
     buildToolBar();
     buildControls();
     buildStatusBar();
-    m_aboutDialog = new AboutDialog(this);
     m_progressDialog = new TransferProgressDialog(this);
     m_documentCommands = new DocumentCommands(*m_document, *m_grid, prompt, this);
     m_moduleCommands = new ModuleCommands(*m_table, *m_grid, *m_progressDialog, prompt, this);
@@ -728,24 +723,29 @@ void MainWindow::saveWavePicture()
 // ---------------------------------------------------------------------------
 // Start-up, settings and closing
 
-void MainWindow::start()
+void MainWindow::start(const StageDone &stageDone)
 {
+    const StageDone done = stageDone ? stageDone : [](const char *) {};
     link().setBaudRate(SerialLink::NormalBaudrate);
-    readSettings();
+    readSettings(done);
     createIrPortControls();
+    done("port boxes");
     // A New that fails (the working file held by another running copy, a
     // program folder without write access) leaves the program without a
     // document; every command copes with that.
     guarded([this] { m_document->createNew(); });
+    done("first New");
 }
 
-void MainWindow::readSettings()
+void MainWindow::readSettings(const StageDone &done)
 {
     const SettingsFile::Settings settings = SettingsFile::readSettings(settingsPath());
+    done("settings read");
     m_learnTimeBox->setCurrentIndex(settings.learnTime);
     onLearnTimeChosen();
     m_portBox->setCurrentIndex(settings.comPort);
     choosePort();
+    done("port opened");
     m_moduleIdBox->setCurrentIndex(settings.moduleId);
     m_moduleCommands->setModuleId(m_moduleIdBox->currentIndex());
     QRadioButton *format = settings.irFormat == 1 ? m_normalFormatButton : m_rc5Rc6FormatButton;
@@ -753,6 +753,7 @@ void MainWindow::readSettings()
     m_moduleCommands->setIrFormat(settings.irFormat == 1 ? 1 : 2);
     m_moduleCommands->setIrPortMask(settings.irPortMask);
     applyNameEncoding(NameEncodingFile::read(namesPath()));
+    done("settings applied");
 }
 
 void MainWindow::writeSettings()

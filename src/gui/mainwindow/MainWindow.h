@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/signal/NameEncoding.h"
+#include "gui/dialogs/LazyDialog.h"
 
 #include <QMainWindow>
 
@@ -45,8 +46,14 @@ public:
     MainWindow(Prompt &prompt, const QString &programDir, QWidget *parent = nullptr);
     ~MainWindow() override;
 
-    // Start-up after construction: settings, port boxes, the first New.
-    void start();
+    // Called with a stage's name as start() finishes it.
+    using StageDone = std::function<void(const char *stage)>;
+
+    // Start-up after construction: settings (they open the port), port boxes,
+    // the first New. stageDone, when given, learns of each stage as it ends
+    // ("settings read", "port opened", "settings applied", "port boxes",
+    // "first New"), so the start-up benchmark can time them.
+    void start(const StageDone &stageDone = {});
 
     [[nodiscard]] Document &document() const { return *m_document; }
     [[nodiscard]] DocumentCommands &documentCommands() const { return *m_documentCommands; }
@@ -140,7 +147,7 @@ private:
     void saveWavePicture();
     void showAbout();
 
-    void readSettings();
+    void readSettings(const StageDone &stageDone);
     void writeSettings();
     void applyNameEncoding(NameEncoding::Kind kind);
 
@@ -187,8 +194,8 @@ private:
     std::array<QCheckBox *, 8> m_irPortBoxes{};
     std::array<PortLamp *, 8> m_irPortLamps{};
 
-    // Dialogs, created once and reused.
-    AboutDialog *m_aboutDialog;
+    // Dialogs, created once (the about box when first shown) and reused.
+    LazyDialog<AboutDialog> m_aboutDialog;
     TransferProgressDialog *m_progressDialog;
 
     DocumentCommands *m_documentCommands = nullptr;
