@@ -150,6 +150,8 @@ void WaveView::paintMeasure(QPainter &painter)
     const int left = std::min(m_measureFrom, m_measureTo) - offset();
     const int right = std::max(m_measureFrom, m_measureTo) - offset();
     const QRect band(left, WaveTraces::BandHeight * m_measureBand, right - left + 1, WaveTraces::BandHeight);
+    if (!band.intersects(viewport()->rect()))
+        return;
     painter.fillRect(band, MeasureShade);
     painter.setPen(MeasureEdge);
     painter.drawLine(band.topLeft(), band.bottomLeft());
