@@ -1,8 +1,7 @@
+#include "app/ZoqApplication.h"
+#include "core/common/FileLocations.h"
 #include "gui/mainwindow/DialogPrompt.h"
 #include "gui/mainwindow/MainWindow.h"
-#include "app/ZoqApplication.h"
-
-#include "core/common/FileLocations.h"
 
 #include <QFileInfo>
 
@@ -15,11 +14,11 @@ int main(int argc, char *argv[])
     app.setPrompt(&prompt);
     const FileLocations locations =
         FileLocations::forProgram(QCoreApplication::applicationDirPath(), QStringLiteral(ZOQ_INSTALLED_BINDIR));
-    MainWindow form(prompt, locations);
-    prompt.setOwner(&form);
-    form.show();
+    MainWindow window(prompt, locations);
+    prompt.setOwner(&window);
+    window.show();
     const QStringList arguments = QCoreApplication::arguments();
     const QString document = arguments.size() > 1 ? QFileInfo(arguments.at(1)).absoluteFilePath() : QString();
-    app.guard([&] { form.start(document); });
+    app.guard([&] { window.start(document); });
     return app.exec();
 }

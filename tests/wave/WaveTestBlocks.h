@@ -91,3 +91,15 @@ inline int countText(const QImage &image, const QRect &area)
 {
     return countColor(image, area, WaveRenderer::TextColor);
 }
+
+// 512 symbols over all 16 entries of a remote's typical lengths, the whole
+// second half repeated: long enough to be cut at the strip's end at fine scales.
+inline IrBlock fullBlock()
+{
+    TestCapture capture{48, {}, {}, 256, 512};
+    for (int k = 0; k < 16; ++k)
+        capture.table.append({quint16(60 + 40 * k), quint16(10 + 3 * k)});
+    for (int i = 0; i < IrBlock::MaxSymbols; ++i)
+        capture.symbols.append((i * 7 + i / 16) % 16);
+    return normalBlock(capture);
+}

@@ -1,5 +1,7 @@
 #include "WaveTestBlocks.h"
 
+#include "core/signal/WaveGeometry.h"
+#include "core/signal/WaveRasterCanvas.h"
 #include "core/signal/WaveRenderer.h"
 #include "core/signal/WaveTraces.h"
 
@@ -18,14 +20,32 @@ const QRect EdgeRows(0, 0, W, WaveRenderer::LowY);
 
 QImage band(const WaveTraces &traces, int t)
 {
-    return traces.image().copy(0, WaveTraces::BandHeight * t, W, WaveTraces::BandHeight);
+    return traces.image().copy(0, WaveTraces::BandHeight * t, traces.imageWidth(), WaveTraces::BandHeight);
+}
+
+// One trace drawn on its own, as wide as its right end unless a width is
+// given; its right end.
+struct Drawn
+{
+    int end = 0;
+    QImage strip;
+};
+
+Drawn draw(WaveRenderer &renderer, const IrBlock &block, int scale, QRgb pen, bool showTime, int width = 0)
+{
+    const WaveGeometry geometry(block, scale);
+    Drawn drawn;
+    drawn.end = renderer.traceEnd(geometry, ScrollWidth, QString());
+    drawn.strip = WaveGlyphs::screenImage(width > 0 ? width : drawn.end, WaveRenderer::StripHeight);
+    WaveRasterCanvas canvas(drawn.strip, 0, renderer.glyphs());
+    renderer.paint(canvas, geometry, pen, showTime, QString());
+    return drawn;
 }
 
 QImage rendered(const IrBlock &block, QRgb pen, int scale = WaveTraces::NormalScale)
 {
     WaveRenderer renderer(QLocale::c());
-    (void)renderer.draw(block, scale, pen, false, ScrollWidth);
-    return renderer.strip();
+    return draw(renderer, block, scale, pen, false).strip;
 }
 
 void setScale(WaveTraces &traces, int scale)
@@ -124,7 +144,7 @@ void TestWave::segmentGeometry()
     QCOMPARE(countColor(strip, QRect(g, 5, burstWidth, 1), WaveRenderer::Red), burstWidth);
     QCOMPARE(countColor(strip, QRect(fall, 5, 1, 25), WaveRenderer::Red), 25);
     // After the signal a red pen turns blue, also without a repeated part.
-    QCOMPARE(countColor(strip, QRect(fall, 30, W - fall, 1), WaveRenderer::Blue), W - fall);
+    QCOMPARE(countColor(strip, QRect(fall, 30, strip.width() - fall, 1), WaveRenderer::Blue), strip.width() - fall);
     // Nothing else: each edge is one column and the burst has no low line.
     QCOMPARE(countColor(strip, QRect(g - 1, 5, 1, 25), WaveRenderer::Background), 25);
     QCOMPARE(countColor(strip, QRect(g + 1, 30, burstWidth - 1, 1), WaveRenderer::Background),
@@ -178,8 +198,7 @@ void TestWave::segmentLabels()
     QFETCH(bool, showTime);
     QFETCH(bool, labelled);
     WaveRenderer renderer(QLocale::c());
-    (void)renderer.draw(normalBlock(singleSymbol()), scale, WaveRenderer::Red, showTime, ScrollWidth);
-    const QImage &strip = renderer.strip();
+    const QImage strip = draw(renderer, normalBlock(singleSymbol()), scale, WaveRenderer::Red, showTime).strip;
 
     if (!labelled) {
         QCOMPARE(countText(strip, TraceRows), 0);
@@ -230,10 +249,10 @@ void TestWave::axisLabel()
 
 void TestWave::axisIsDrawnAndFollowsLocaleAndScale()
 {
+    // Drawn over the whole strip's width, the axis and its labels run to the end.
     const IrBlock block = normalBlock(singleSymbol());
     WaveRenderer renderer(QLocale::c());
-    (void)renderer.draw(block, 60, WaveRenderer::Red, false, ScrollWidth);
-    const QImage at60 = renderer.strip();
+    const QImage at60 = draw(renderer, block, 60, WaveRenderer::Red, false, W).strip;
 
     QCOMPARE(countColor(at60, QRect(0, 34, W, 2), WaveRenderer::Yellow), 2 * W);
     QCOMPARE(countColor(at60, QRect(49, 32, 2, 4), WaveRenderer::Yellow), 8);
@@ -242,26 +261,25 @@ void TestWave::axisIsDrawnAndFollowsLocaleAndScale()
     QVERIFY(countText(at60, QRect(20445, 37, 35, 13)) > 0);
 
     // Another scale draws other labels; coming back gives the same picture.
-    (void)renderer.draw(block, 5, WaveRenderer::Red, false, ScrollWidth);
-    const QImage at5 = renderer.strip();
+    const QImage at5 = draw(renderer, block, 5, WaveRenderer::Red, false, W).strip;
     QVERIFY(at5.copy(0, 32, W, 18) != at60.copy(0, 32, W, 18));
-    (void)renderer.draw(block, 60, WaveRenderer::Red, false, ScrollWidth);
-    QCOMPARE(renderer.strip(), at60);
+    QCOMPARE(draw(renderer, block, 60, WaveRenderer::Red, false, W).strip, at60);
 
     // Only the decimal mark differs between the locales.
     WaveRenderer comma(QLocale(QLocale::German, QLocale::Germany));
-    (void)comma.draw(block, 5, WaveRenderer::Red, false, ScrollWidth);
-    QVERIFY(comma.strip() != at5);
-    QCOMPARE(comma.strip().copy(TraceRows), at5.copy(TraceRows));
-    QCOMPARE(comma.strip().copy(190, 32, 50, 18), at5.copy(190, 32, 50, 18)); // "1ms"
+    const QImage commaAt5 = draw(comma, block, 5, WaveRenderer::Red, false, W).strip;
+    QVERIFY(commaAt5 != at5);
+    QCOMPARE(commaAt5.copy(TraceRows), at5.copy(TraceRows));
+    QCOMPARE(commaAt5.copy(190, 32, 50, 18), at5.copy(190, 32, 50, 18)); // "1ms"
 }
 
 void TestWave::noIrData()
 {
     for (const IrBlock &block : {IrBlock(), IrBlock::filled(0xFF)}) {
         WaveRenderer renderer(QLocale::c());
-        QCOMPARE(renderer.draw(block, 60, WaveRenderer::Red, true, ScrollWidth), ScrollWidth + 10);
-        const QImage &strip = renderer.strip();
+        const Drawn drawn = draw(renderer, block, 60, WaveRenderer::Red, true);
+        QCOMPARE(drawn.end, ScrollWidth + 10);
+        const QImage &strip = drawn.strip;
         QVERIFY(countText(strip, QRect(8, 8, 80, 14)) > 0);
         QCOMPARE(countText(strip, strip.rect()), countText(strip, QRect(8, 8, 80, 14)));
         QCOMPARE(countColor(strip, strip.rect(), WaveRenderer::Red), 0);
@@ -290,10 +308,11 @@ void TestWave::traceEnd()
     QFETCH(int, scale);
     QFETCH(int, traceEnd);
     WaveRenderer renderer(QLocale::c());
-    QCOMPARE(renderer.draw(block, scale, WaveRenderer::Red, true, ScrollWidth), traceEnd);
+    const Drawn drawn = draw(renderer, block, scale, WaveRenderer::Red, true);
+    QCOMPARE(drawn.end, traceEnd);
     if (traceEnd == W)
-        QVERIFY(countColor(renderer.strip(), QRect(W - 1, 0, 1, 31), WaveRenderer::Red)
-                    + countColor(renderer.strip(), QRect(W - 1, 0, 1, 31), WaveRenderer::Blue) > 0);
+        QVERIFY(countColor(drawn.strip, QRect(W - 1, 0, 1, 31), WaveRenderer::Red)
+                    + countColor(drawn.strip, QRect(W - 1, 0, 1, 31), WaveRenderer::Blue) > 0);
 }
 
 void TestWave::passesStopAtBlockEnd()
@@ -306,11 +325,11 @@ void TestWave::passesStopAtBlockEnd()
     putWord(beyond, 8, 0xFFFF);
     putWord(beyond, 6, 0xFFFF);
     WaveRenderer renderer(QLocale::c());
-    const int end = renderer.draw(clamped, 60, WaveRenderer::Red, false, ScrollWidth);
-    const QImage expected = renderer.strip();
-    QCOMPARE(renderer.draw(beyond, 60, WaveRenderer::Red, false, ScrollWidth), end);
-    QCOMPARE(renderer.strip(), expected);
-    QVERIFY(countColor(expected, EdgeRows, WaveRenderer::Blue) > 0);
+    const Drawn expected = draw(renderer, clamped, 60, WaveRenderer::Red, false);
+    const Drawn drawn = draw(renderer, beyond, 60, WaveRenderer::Red, false);
+    QCOMPARE(drawn.end, expected.end);
+    QCOMPARE(drawn.strip, expected.strip);
+    QVERIFY(countColor(expected.strip, EdgeRows, WaveRenderer::Blue) > 0);
 }
 
 void TestWave::randomBlocksStayInside()
@@ -328,8 +347,8 @@ void TestWave::randomBlocksStayInside()
         if (n % 3 == 0)
             bytes[128] = 'r';
         const int scale = scales[random.bounded(int(std::size(scales)))];
-        const int end = renderer.draw(IrBlock::fromField(bytes), scale,
-                                      n % 2 ? WaveRenderer::Red : WaveRenderer::Grey, true, ScrollWidth);
+        const int end = draw(renderer, IrBlock::fromField(bytes), scale,
+                             n % 2 ? WaveRenderer::Red : WaveRenderer::Grey, true).end;
         QVERIFY(end == ScrollWidth + 10 || (end >= ScrollWidth && end <= W));
 
         traces.setRolling(n % 2 == 0);
@@ -348,8 +367,9 @@ void TestWave::initialState()
         QCOMPARE(traces.traceBlock(t), IrBlock());
         QCOMPARE(traces.traceEnd(t), 0);
     }
-    QCOMPARE(traces.image().size(), QSize(W, 100));
-    QCOMPARE(traces.imageWidth(), W);
+    // Nothing is drawn yet, so no picture is held.
+    QVERIFY(traces.image().isNull());
+    QCOMPARE(traces.imageWidth(), 0);
 }
 
 void TestWave::bands_data()

@@ -128,4 +128,12 @@ void PseudoTerminal::hangUp()
             ::close(*fd);
         *fd = -1;
     }
+    // The system hands the freed terminal number to the next pseudo-terminal
+    // any process opens; the link must not lead there, as a pulled adapter's
+    // name leads nowhere.
+    if (!m_linkPath.isEmpty() && QFileInfo(m_linkPath).symLinkTarget() == m_slavePath) {
+        QFile::remove(m_linkPath);
+        m_slavePath += QStringLiteral("-unplugged");
+        (void)QFile::link(m_slavePath, m_linkPath);
+    }
 }

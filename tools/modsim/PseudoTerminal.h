@@ -27,8 +27,8 @@ public:
     // The rate in bits per second the line is set to now, 0 when unknown.
     [[nodiscard]] int baudRate() const;
     // Closes both ends, as an adapter pulled out: the program's port sees the
-    // line hang up, and the link stays behind, leading nowhere, until the
-    // destructor removes it.
+    // line hang up, and the link stays behind, leading to a path that does not
+    // exist (the slave's path with "-unplugged"), until the destructor removes it.
     void hangUp();
 
 private:

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QResource>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QStringList>
@@ -234,13 +235,11 @@ namespace DocumentStore {
 
 QByteArray templateBytes()
 {
-    QFile resource(QStringLiteral(":/ID_MDB"));
-    if (!resource.open(QIODevice::ReadOnly))
+    // The resource is stored uncompressed: its bytes are used where they lie.
+    const QResource resource(QStringLiteral(":/ID_MDB"));
+    if (!resource.isValid() || resource.size() == 0 || resource.compressionAlgorithm() != QResource::NoCompression)
         throw ZoqError(QStringLiteral("RES file read error!"));
-    const QByteArray bytes = resource.readAll();
-    if (bytes.isEmpty())
-        throw ZoqError(QStringLiteral("RES file read error!"));
-    return bytes;
+    return QByteArray::fromRawData(reinterpret_cast<const char *>(resource.data()), resource.size());
 }
 
 void writeTemplate(const QString &path)

@@ -4,6 +4,7 @@
 #include "core/document/TableWalkGuard.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -21,13 +22,6 @@ QList<int> rowsToCopy(const CodeTable &table, QList<int> rows)
 }
 
 } // namespace
-
-RowClipboard::RowClipboard()
-    : m_functions(Capacity)
-    , m_remarks(Capacity)
-    , m_blocks(Capacity)
-{
-}
 
 QList<int> RowClipboard::copyRows(CodeTable &table, const QList<int> &selectedRows)
 {
@@ -47,9 +41,9 @@ QList<int> RowClipboard::copyRows(CodeTable &table, const QList<int> &selectedRo
     }
 
     m_rowCount = int(rows.size());
-    std::copy(functions.cbegin(), functions.cend(), m_functions.begin());
-    std::copy(remarks.cbegin(), remarks.cend(), m_remarks.begin());
-    std::copy(blocks.cbegin(), blocks.cend(), m_blocks.begin());
+    m_functions = std::move(functions);
+    m_remarks = std::move(remarks);
+    m_blocks = std::move(blocks);
     return rows;
 }
 

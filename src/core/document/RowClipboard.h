@@ -17,8 +17,6 @@ class RowClipboard final
 public:
     static constexpr int Capacity = SlotCount;
 
-    RowClipboard();
-
     // Copies the given rows (numbers from 1), or the current row when none is
     // given, in table order; at most Capacity rows are kept. The current row
     // ends on the last copied row. The after-scroll hook is detached while the
@@ -40,8 +38,8 @@ public:
     [[nodiscard]] const IrBlock &block(int i) const { return m_blocks.at(i); }
 
 private:
-    // Set only by copyRows(). Entries at and beyond m_rowCount are left from
-    // earlier copies and never read.
+    // Set only by copyRows(), with the rows it copied: nothing is held
+    // before the first copy.
     int m_rowCount = 0;
     QList<QString> m_functions;
     QList<QString> m_remarks;

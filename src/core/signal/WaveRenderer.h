@@ -1,23 +1,24 @@
 #pragma once
 
-#include "core/signal/IrBlock.h"
+#include "core/signal/WaveGlyphs.h"
 
-#include <QChar>
-#include <QFont>
-#include <QHash>
-#include <QImage>
 #include <QLocale>
+#include <QPoint>
 #include <QRgb>
 #include <QString>
 
-// Draws one trace of a block into m_strip, the 20480 x 50 off-screen strip:
-// gaps low at y = 30, carrier bursts high at y = 5, optional time labels, and
-// a time axis in milliseconds along the bottom. Lines are drawn pixel by pixel
-// the way the strip always drew them: a line covers its start point but not
-// its end point, so joined segments never overlap and nothing is smoothed.
+class WaveCanvas;
+class WaveGeometry;
+
+// Draws one trace as a band 50 pixels high: gaps low at y = 30, carrier
+// bursts high at y = 5, optional time labels, a time axis in milliseconds
+// along the bottom, and the decoded key after the signal. A line covers its
+// start point but not its end point, so joined segments never overlap. The
+// same drawing goes to a picture of pixels or to a vector drawing (WaveCanvas).
 class WaveRenderer final
 {
 public:
+    // The widest a band is ever drawn; a longer signal is cut here.
     static constexpr int StripWidth = 20480;
     static constexpr int StripHeight = 50;
 
@@ -40,14 +41,16 @@ public:
     // The locale gives the decimal separator of the axis labels.
     explicit WaveRenderer(const QLocale &locale = QLocale::system());
 
-    // Draws block into the strip with the given pen (red or grey; a red pen
-    // turns blue after the signal, for its repeated part) and returns
-    // m_ends, the right end of the content: 50 pixels past the signal, but
-    // scrollBoxWidth + 10 when that is short of the scroll box, and at most
-    // the strip width.
-    [[nodiscard]] int draw(const IrBlock &block, int waveScale, QRgb pen, bool showTime,
-                           int scrollBoxWidth);
-    [[nodiscard]] const QImage &strip() const { return m_strip; }
+    // The right end of a trace's picture: 50 pixels past the signal, but
+    // scrollBoxWidth + 10 when that is short of the scroll box (and for a
+    // block without signal), and at most the strip width. A caption that
+    // fits before the strip's end widens it to hold the caption.
+    [[nodiscard]] int traceEnd(const WaveGeometry &geometry, int scrollBoxWidth, const QString &caption);
+    // Draws the trace of geometry over the canvas's width with the given pen
+    // (red or grey; a red pen turns blue after the signal, for its repeated
+    // part). caption (the decoded key) goes after the signal when it fits.
+    void paint(WaveCanvas &canvas, const WaveGeometry &geometry, QRgb pen, bool showTime, const QString &caption);
+    [[nodiscard]] WaveGlyphs &glyphs() { return m_glyphs; }
 
     // Whether a segment of micros microseconds drawn pixels wide gets its label.
     [[nodiscard]] static bool timeLabelFits(qint64 micros, qint64 pixels, bool showTime);
@@ -60,40 +63,17 @@ public:
     [[nodiscard]] static QString axisLabel(int p, int waveScale, const QLocale &locale);
 
 private:
-    struct Pen
-    {
-        int x = 0;
-        int y = 0;
-        QRgb color = Red;
-    };
-
-    void drawSignal(const IrBlock &block, int waveScale, bool showTime);
-    void drawPass(const IrBlock &block, int first, int end, int waveScale, bool showTime);
-    void drawSymbol(const IrBlock &block, int symbol, int waveScale, bool showTime);
-    void drawSegment(qint64 micros, int labelY, int level, int nextLevel, int waveScale, bool showTime);
-    void drawAxis(int waveScale);
-    void renderAxis(int waveScale);
-
+    void paintSignal(const WaveGeometry &geometry, QRgb pen, bool showTime);
+    void paintAxis(int waveScale);
+    void paintCaption(const WaveGeometry &geometry, const QString &caption);
+    [[nodiscard]] bool captionFits(const WaveGeometry &geometry, const QString &caption);
     void moveTo(int x, int y);
     void lineTo(int x, int y);
-    static void plotLine(QImage &image, int x0, int y0, int x1, int y1, QRgb color);
-    static void fillRect(QImage &image, int x, int y, int width, int height, QRgb color);
-    void writeText(QImage &image, int x, int y, const QString &text);
-    [[nodiscard]] const QImage &glyph(QChar c);
 
     QLocale m_locale;
-    QFont m_font;
-    int m_textHeight = 0;
-    int m_textAscent = 0;
-    // Each character rendered once, opaque on the background, one advance wide.
-    QHash<QChar, QImage> m_glyphs;
-
-    QImage m_strip;
-    Pen m_pen;
-    int m_x = 0;
-
-    // Rows AxisTop..49 of the strip as drawn for m_axisScale, so a redraw at
-    // the same scale copies them instead of writing some 400 labels again.
-    QImage m_axis;
-    int m_axisScale = 0;
+    WaveGlyphs m_glyphs;
+    // Set while paint() runs.
+    WaveCanvas *m_canvas = nullptr;
+    QPoint m_pen;
+    QRgb m_penColor = Red;
 };

@@ -1,6 +1,8 @@
 #include "core/signal/WaveTraces.h"
 
-#include <QPainter>
+#include "core/signal/IrDecoder.h"
+#include "core/signal/IrTiming.h"
+#include "core/signal/WaveRasterCanvas.h"
 
 #include <algorithm>
 #include <cstring>
@@ -9,13 +11,26 @@ namespace {
 
 constexpr int MaxDoubledScale = 640;
 
+// The key a trace's capture decodes to ("NEC 0x04 0x08", with its toggle
+// where the protocol has one), or nothing.
+QString captionOf(const IrBlock &block)
+{
+    if (!block.isValid())
+        return {};
+    IrDecode decoded;
+    const std::optional<IrCode> code = IrDecoder::decode(IrTiming::fromBlock(block, 0));
+    if (!code)
+        return {};
+    decoded.kind = IrDecode::Kind::Code;
+    decoded.code = *code;
+    return decoded.summary();
+}
+
 } // namespace
 
 WaveTraces::WaveTraces(const QLocale &locale)
     : m_renderer(locale)
-    , m_image(ImageWidth, ImageHeight, QImage::Format_RGB32)
 {
-    m_image.fill(WaveRenderer::Background);
 }
 
 void WaveTraces::drawWave(bool roll, bool tableHasRows, const QByteArray &currentField)
@@ -40,9 +55,16 @@ void WaveTraces::drawWave(bool roll, bool tableHasRows, const QByteArray &curren
         m_colors = {WaveRenderer::Red, WaveRenderer::Grey};
     }
 
-    drawTrace(1);
-    drawTrace(0);
-    m_imageWidth = std::max(m_ends[0], m_ends[1]);
+    m_cleared = false;
+    layOutTrace(0);
+    layOutTrace(1);
+    const int width = std::max(m_ends[0], m_ends[1]);
+    if (m_image.width() != width)
+        m_image = WaveGlyphs::screenImage(width, ImageHeight);
+    for (int t = 0; t < 2; ++t) {
+        WaveRasterCanvas band(m_image, BandHeight * t, m_renderer.glyphs());
+        paintBand(t, band);
+    }
 }
 
 void WaveTraces::takeCurrentBlock(const QByteArray &currentField)
@@ -54,12 +76,19 @@ void WaveTraces::takeCurrentBlock(const QByteArray &currentField)
         m_blocks[0] = IrBlock::fromField(currentField);
 }
 
-void WaveTraces::drawTrace(int t)
+void WaveTraces::layOutTrace(int t)
 {
-    m_ends[t] = m_renderer.draw(m_blocks[t], m_scale, m_colors[t], m_showTime,
-                                  m_scrollBoxWidth);
-    const QImage &strip = m_renderer.strip();
-    std::memcpy(m_image.scanLine(BandHeight * t), strip.constBits(), size_t(strip.sizeInBytes()));
+    m_geometries[t] = WaveGeometry(m_blocks[t], m_scale);
+    m_captions[t] = captionOf(m_blocks[t]);
+    m_ends[t] = m_renderer.traceEnd(m_geometries[t], m_scrollBoxWidth, m_captions[t]);
+}
+
+void WaveTraces::paintBand(int t, WaveCanvas &canvas)
+{
+    if (m_cleared)
+        canvas.fillRect(QRect(0, 0, canvas.width(), BandHeight), WaveRenderer::Background);
+    else
+        m_renderer.paint(canvas, m_geometries[t], m_colors[t], m_showTime, m_captions[t]);
 }
 
 void WaveTraces::clearWave()
@@ -68,8 +97,10 @@ void WaveTraces::clearWave()
         block.set(0, 0xFF);
         block.set(IrBlock::SecondHeaderOffset, 0xFF);
     }
-    QPainter painter(&m_image);
-    painter.fillRect(0, 0, m_imageWidth, ImageHeight, QColor::fromRgb(WaveRenderer::Background));
+    m_geometries = {WaveGeometry(m_scale), WaveGeometry(m_scale)};
+    m_captions = {};
+    m_cleared = true;
+    m_image.fill(WaveRenderer::Background);
 }
 
 void WaveTraces::zoomIn()

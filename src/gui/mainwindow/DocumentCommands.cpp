@@ -29,10 +29,12 @@ DocumentCommands::DocumentCommands(Document &document, CodeGrid &grid, Prompt &p
     , m_grid(grid)
     , m_prompt(prompt)
     , m_clipboard(std::make_unique<RowClipboard>())
-    , m_functionNameDialog(new FunctionNameDialog(dialogParent))
-    , m_irDataDialog(new IrDataDialog(prompt, static_cast<IrDataHost &>(*this), dialogParent))
-    , m_remarkDialog(new RemarkDialog(dialogParent))
-    , m_goToDialog(new GoToDialog(dialogParent))
+    , m_functionNameDialog([dialogParent] { return new FunctionNameDialog(dialogParent); })
+    , m_irDataDialog([this, &prompt, dialogParent] {
+        return new IrDataDialog(prompt, static_cast<IrDataHost &>(*this), dialogParent);
+    })
+    , m_remarkDialog([dialogParent] { return new RemarkDialog(dialogParent); })
+    , m_goToDialog([dialogParent] { return new GoToDialog(dialogParent); })
 {
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "gui/dialogs/LazyDialog.h"
 #include "gui/hexedit/IrDataHost.h"
 
 #include <QObject>
@@ -22,9 +23,9 @@ class RowClipboard;
 // import), Save, Compile, Insert, Delete, rename, remark, Go to, Copy, Paste,
 // Select All, the IR data editor, code files in and out, and undo and redo
 // of the changes to the rows. They act on the current row and the selection
-// of the code grid; their dialogs are created once, owned by dialogParent,
-// and reused. Every change to the rows is recorded in the document's undo
-// history as one step.
+// of the code grid; their dialogs are created when first used, owned by
+// dialogParent, and reused. Every change to the rows is recorded in the
+// document's undo history as one step.
 class DocumentCommands final : public QObject, private IrDataHost
 {
     Q_OBJECT
@@ -95,8 +96,8 @@ private:
     CodeGrid &m_grid;
     Prompt &m_prompt;
     std::unique_ptr<RowClipboard> m_clipboard;
-    FunctionNameDialog *m_functionNameDialog;
-    IrDataDialog *m_irDataDialog;
-    RemarkDialog *m_remarkDialog;
-    GoToDialog *m_goToDialog;
+    LazyDialog<FunctionNameDialog> m_functionNameDialog;
+    LazyDialog<IrDataDialog> m_irDataDialog;
+    LazyDialog<RemarkDialog> m_remarkDialog;
+    LazyDialog<GoToDialog> m_goToDialog;
 };

@@ -13,6 +13,7 @@
 #include "core/settings/NameEncodingFile.h"
 #include "core/settings/PortAssignments.h"
 #include "core/settings/SettingsFile.h"
+#include "core/signal/WavePicture.h"
 #include "gui/dialogs/AboutDialog.h"
 #include "gui/dialogs/SerialPortsDialog.h"
 #include "gui/dialogs/TransferProgressDialog.h"
@@ -31,7 +32,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFontDatabase>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -47,12 +47,19 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int ClientWidth = 758;
 constexpr int ClientHeight = 626;
 constexpr int ToolBarHeight = 57;
 constexpr int StatusBarHeight = 19;
+constexpr int WaveButtonWidth = 28;
+// The format buttons lie 16 pixels apart.
+constexpr int RadioButtonHeight = 16;
+constexpr int ClearWaveLeft = 651;
+constexpr int MinShowTimePixels = 9;
 
 using A = AnchoredPlacement;
 
@@ -69,13 +76,9 @@ QString stepCaption(const QString &verb, const QString &label)
 QFont windowFont()
 {
     QFont font;
-    const QStringList families = QFontDatabase::families();
-    for (const QString &family : {QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("DejaVu Sans")}) {
-        if (families.contains(family)) {
-            font.setFamily(family);
-            break;
-        }
-    }
+    // The first family the system has is taken when the font is first used;
+    // nothing lists the system's families up front.
+    font.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("DejaVu Sans")});
     font.setPixelSize(12);
     return font;
 }
@@ -108,6 +111,7 @@ MainWindow::MainWindow(Prompt &prompt, const FileLocations &locations, QWidget *
     , m_locations(locations)
     , m_table(new CodeTable(this))
     , m_document(new Document(*m_table, prompt, locations.workingPath(), this))
+    , m_aboutDialog([this] { return new AboutDialog(this); })
 {
     m_table->setObjectName(QStringLiteral("table"));
     setObjectName(QStringLiteral("mainWindow"));
@@ -121,7 +125,6 @@ MainWindow::MainWindow(Prompt &prompt, const FileLocations &locations, QWidget *
     buildToolBar();
     buildControls();
     buildStatusBar();
-    m_aboutDialog = new AboutDialog(this);
     m_progressDialog = new TransferProgressDialog(this);
     m_documentCommands = new DocumentCommands(*m_document, *m_grid, prompt, this);
     m_moduleCommands = new ModuleCommands(*m_table, m_document->history(), *m_grid, *m_progressDialog, prompt, this);
@@ -367,7 +370,7 @@ void MainWindow::buildLearnGroup()
     m_learnTimeBox->setEditable(true);
     m_learnTimeBox->setInsertPolicy(QComboBox::NoInsert);
     m_learnTimeBox->addItems({QStringLiteral("1s"), QStringLiteral("2s"), QStringLiteral("3s")});
-    m_learnTimeBox->setGeometry(40, 24, 47, 21);
+    m_learnTimeBox->setGeometry(42, 24, 45, 21);
     // Its text box would take the undo and redo keys for its own text.
     new ShortcutPassThrough(m_learnTimeBox, QList<QKeySequence>{UndoKey} + RedoKeys);
     connect(m_learnTimeBox, &QComboBox::currentIndexChanged, this, [this] { onLearnTimeChosen(); });
@@ -375,12 +378,10 @@ void MainWindow::buildLearnGroup()
     makeLabel(QStringLiteral("IR Format:"), m_learnGroup, QPoint(8, 56));
     m_normalFormatButton = new QRadioButton(QStringLiteral("Normal"), m_learnGroup);
     m_normalFormatButton->setObjectName(QStringLiteral("normalFormatButton"));
-    m_normalFormatButton->move(8, 72);
-    m_normalFormatButton->adjustSize();
+    m_normalFormatButton->setGeometry(8, 72, m_normalFormatButton->sizeHint().width(), RadioButtonHeight);
     m_rc5Rc6FormatButton = new QRadioButton(QStringLiteral("RC5/RC6"), m_learnGroup);
     m_rc5Rc6FormatButton->setObjectName(QStringLiteral("rc5Rc6FormatButton"));
-    m_rc5Rc6FormatButton->move(8, 88);
-    m_rc5Rc6FormatButton->adjustSize();
+    m_rc5Rc6FormatButton->setGeometry(8, 88, m_rc5Rc6FormatButton->sizeHint().width(), RadioButtonHeight);
     connect(m_normalFormatButton, &QRadioButton::clicked, this, [this] { m_moduleCommands->setIrFormat(1); });
     connect(m_rc5Rc6FormatButton, &QRadioButton::clicked, this, [this] { m_moduleCommands->setIrFormat(2); });
     m_placement->place(m_learnGroup, designRect(655, 72, 91, 161), A::Top | A::Right);
@@ -396,7 +397,7 @@ void MainWindow::buildPortPanel()
     m_portBox = new QComboBox(portPanel);
     m_portBox->setObjectName(QStringLiteral("portBox"));
     m_portBox->addItems(SerialLink::comBoxItems());
-    m_portBox->setGeometry(40, 10, 70, 22);
+    m_portBox->setGeometry(42, 10, 68, 22);
     connect(m_portBox, &QComboBox::activated, this, [this] { guarded([this] { choosePort(); }); });
     // "Serial ports..." from the small button beside the COM box, or from the
     // panel's right-click menu.
@@ -434,7 +435,7 @@ void MainWindow::buildWaveControls()
         button->setIcon(ToolBarArt::icon(picture));
         button->setIconSize(QSize(20, 20));
         connect(button, &QToolButton::clicked, this, [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
-        m_placement->place(button, designRect(left, 454, 28, 26), A::Right | A::Bottom);
+        m_placement->place(button, designRect(left, 454, WaveButtonWidth, 26), A::Right | A::Bottom);
         return button;
     };
     m_zoomInButton = waveButton("zoomInButton", QStringLiteral("Zoom in"), P::ZoomIn, 553, &MainWindow::zoomIn);
@@ -442,20 +443,34 @@ void MainWindow::buildWaveControls()
         waveButton("normalSizeButton", QStringLiteral("Normal size"), P::NormalSize, 587, &MainWindow::normalSize);
     m_zoomOutButton = waveButton("zoomOutButton", QStringLiteral("Zoom out"), P::ZoomOut, 617, &MainWindow::zoomOut);
     m_clearWaveButton =
-        waveButton("clearWaveButton", QStringLiteral("Clear wave"), P::ClearWave, 651, &MainWindow::clearWave);
+        waveButton("clearWaveButton", QStringLiteral("Clear wave"), P::ClearWave, ClearWaveLeft, &MainWindow::clearWave);
 
     m_showTimeBox = new QCheckBox(QStringLiteral("Show time"), m_client);
     m_showTimeBox->setObjectName(QStringLiteral("showTimeBox"));
     connect(m_showTimeBox, &QCheckBox::clicked, this, [this] { guarded([this] { showTime(); }); });
-    m_showTimeBox->adjustSize();
-    m_placement->place(m_showTimeBox,
-                       designRect(ClientWidth - 2 - m_showTimeBox->width(), 456, m_showTimeBox->width(), 17),
-                       A::Right | A::Bottom);
+    placeShowTimeBox();
 
     m_waveView = new WaveView(m_client);
     m_waveView->setObjectName(QStringLiteral("waveView"));
     connect(m_waveView, &WaveView::redrawRequested, this, [this] { guarded([this] { drawWave(false); }); });
+    connect(m_waveView, &WaveView::savePictureRequested, this, [this] { guarded([this] { saveWavePicture(); }); });
     m_placement->place(m_waveView, designRect(0, 486, 756, 121), A::Left | A::Right | A::Bottom);
+}
+
+// "Show time" sits after the last wave button. Its text is in the window's
+// font, or a smaller one where that is too wide for the room left before the
+// window's right edge (a fallback wider than the designed font).
+void MainWindow::placeShowTimeBox()
+{
+    const int left = ClearWaveLeft + WaveButtonWidth + 1;
+    const int room = ClientWidth - left;
+    QFont font = m_showTimeBox->font();
+    while (m_showTimeBox->sizeHint().width() > room && font.pixelSize() > MinShowTimePixels) {
+        font.setPixelSize(font.pixelSize() - 1);
+        m_showTimeBox->setFont(font);
+    }
+    const int width = std::min(m_showTimeBox->sizeHint().width(), room);
+    m_placement->place(m_showTimeBox, designRect(left, 456, width, 17), A::Right | A::Bottom);
 }
 
 void MainWindow::buildStatusBar()
@@ -818,35 +833,46 @@ void MainWindow::showTime()
     drawWave(false);
 }
 
+void MainWindow::saveWavePicture()
+{
+    const QString keyName = m_document->hasRows() ? m_table->fieldText(QStringLiteral("Function")) : QString();
+    WavePicture::saveAs(m_prompt, m_waveView->traces(), keyName);
+}
+
 // ---------------------------------------------------------------------------
 // Start-up, settings and closing
 
-void MainWindow::start(const QString &documentPath)
+void MainWindow::start(const QString &documentPath, const StageDone &stageDone)
 {
+    const StageDone done = stageDone ? stageDone : [](const char *) {};
     // Per-user folders are made on the first start; a folder that cannot be
     // made shows when its files fail to write.
     m_locations.makeFolders();
     link().setBaudRate(SerialLink::NormalBaudrate);
-    readSettings();
+    readSettings(done);
     createIrPortControls();
+    done("port boxes");
     // A New that fails (the working file held by another running copy, a
     // program folder without write access) leaves the program without a
     // document; every command copes with that.
     guarded([this] { m_document->createNew(); });
+    done("first New");
     if (!documentPath.isEmpty())
         guarded([&] { m_documentCommands->openFile(documentPath); });
 }
 
-void MainWindow::readSettings()
+void MainWindow::readSettings(const StageDone &done)
 {
     QString refusal;
     const SettingsFile::Settings settings = SettingsFile::readSettings(settingsPath(), &refusal);
     noticeUnreadSettings(refusal);
+    done("settings read");
     m_learnTimeBox->setCurrentIndex(settings.learnTime);
     onLearnTimeChosen();
     link().locator().setAssignments(PortAssignments::read(portAssignmentsPath()));
     m_portBox->setCurrentIndex(settings.comPort);
     choosePort();
+    done("port opened");
     m_moduleIdBox->setCurrentIndex(settings.moduleId);
     m_moduleCommands->setModuleId(m_moduleIdBox->currentIndex());
     QRadioButton *format = settings.irFormat == 1 ? m_normalFormatButton : m_rc5Rc6FormatButton;
@@ -856,6 +882,7 @@ void MainWindow::readSettings()
     refusal.clear();
     applyNameEncoding(NameEncodingFile::read(namesPath(), &refusal));
     noticeUnreadSettings(refusal);
+    done("settings applied");
 }
 
 void MainWindow::noticeUnreadSettings(const QString &refusal)
