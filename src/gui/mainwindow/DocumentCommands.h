@@ -6,6 +6,7 @@
 
 #include <memory>
 
+class CodeFromProtocolDialog;
 class CodeGrid;
 class CodeTable;
 class Document;
@@ -19,7 +20,7 @@ class RowClipboard;
 
 // The commands on the document and its rows: New, Open (and the image
 // import), Save, Compile, Insert, Delete, rename, remark, Go to, Copy, Paste,
-// Select All and the IR data editor. They act on the current row and the
+// Select All, the IR data editor and a new code from protocol parameters. They act on the current row and the
 // selection of the code grid; their dialogs are created once, owned by
 // dialogParent, and reused.
 class DocumentCommands final : public QObject, private IrDataHost
@@ -33,6 +34,7 @@ public:
 
     [[nodiscard]] const RowClipboard &clipboard() const { return *m_clipboard; }
     [[nodiscard]] GoToDialog &goToDialog() const { return *m_goToDialog; }
+    [[nodiscard]] CodeFromProtocolDialog &codeFromProtocolDialog() const { return *m_codeFromProtocolDialog; }
 
     void newDocument();
     void openDocument();
@@ -51,14 +53,25 @@ public:
     void pasteRows();
     void selectAllRows();
     void editIrData();
+    // "New code from protocol...": the dialog, then the generated block in
+    // the current row, which keeps its key name. A row that holds a learned
+    // key is overwritten only after a Yes; a code that cannot be made is
+    // refused with the reason and leaves the row as it was.
+    void newCodeFromProtocol();
 
 signals:
     void waveRedrawRequested(bool roll);
+    // The waveform strip shows block in place of the current row's until
+    // wavePreviewEnded(), which puts back what it showed before.
+    void wavePreviewRequested(const QByteArray &block);
+    void wavePreviewEnded();
     void clipboardChanged();
 
 private:
     // Insert loses the content of the last row: asked first unless it is empty.
     [[nodiscard]] bool confirmPushOut(int row);
+    // "Row 5" or "Row 5 'Power'".
+    [[nodiscard]] QString rowLabel(int row) const;
     void notice(const QString &text);
 
     // IrDataHost
@@ -74,4 +87,5 @@ private:
     IrDataDialog *m_irDataDialog;
     RemarkDialog *m_remarkDialog;
     GoToDialog *m_goToDialog;
+    CodeFromProtocolDialog *m_codeFromProtocolDialog;
 };

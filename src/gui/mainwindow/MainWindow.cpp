@@ -10,6 +10,7 @@
 #include "core/document/RowClipboard.h"
 #include "core/settings/NameEncodingFile.h"
 #include "core/settings/SettingsFile.h"
+#include "core/signal/IrDecoder.h"
 #include "gui/dialogs/AboutDialog.h"
 #include "gui/dialogs/TransferProgressDialog.h"
 #include "gui/grid/CodeGrid.h"
@@ -185,6 +186,11 @@ QString MainWindow::statusText(int panel) const
     return m_statusPanels[panel]->text();
 }
 
+QString MainWindow::decodeText() const
+{
+    return m_decodePanel->text();
+}
+
 // ---------------------------------------------------------------------------
 // Actions and controls
 
@@ -247,6 +253,8 @@ void MainWindow::buildActions()
     addAction(QStringLiteral("renameKey"), QStringLiteral("Edit..."), {}, documents(&DocumentCommands::renameKey));
     addAction(QStringLiteral("goToRow"), QStringLiteral("Goto"), QKeySequence(Qt::CTRL | Qt::Key_G),
               documents(&DocumentCommands::goToRow));
+    addAction(QStringLiteral("newCodeFromProtocol"), QStringLiteral("New code from protocol..."),
+              QKeySequence(Qt::CTRL | Qt::Key_K), documents(&DocumentCommands::newCodeFromProtocol));
 }
 
 void MainWindow::buildToolBar()
@@ -424,6 +432,11 @@ void MainWindow::buildStatusBar()
         m_statusPanels[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         bar->addWidget(m_statusPanels[i], i == 3 ? 1 : 0);
     }
+    m_decodePanel = new QLabel(bar);
+    m_decodePanel->setObjectName(QStringLiteral("decodePanel"));
+    m_decodePanel->setMinimumWidth(160);
+    m_decodePanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    bar->addWidget(m_decodePanel);
     setStatusBar(bar);
 }
 
@@ -467,6 +480,8 @@ void MainWindow::buildGridMenu()
     connect(deleteRow, &QAction::changed, deleteItem, [deleteItem, deleteRow] { deleteItem->setEnabled(deleteRow->isEnabled()); });
     m_grid->addAction(deleteItem);
     m_gridMenu->addAction(deleteItem);
+    m_gridMenu->addSeparator();
+    m_gridMenu->addAction(action(QStringLiteral("newCodeFromProtocol")));
     m_gridMenu->addSeparator();
     buildNameEncodingMenu(m_gridMenu->addMenu(QStringLiteral("Name encoding")));
     m_grid->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -517,6 +532,11 @@ void MainWindow::connectCommands()
     connect(m_document, &Document::saveProgress, this, &MainWindow::showSaveProgress);
     connect(m_documentCommands, &DocumentCommands::waveRedrawRequested, this, &MainWindow::drawWave);
     connect(m_documentCommands, &DocumentCommands::clipboardChanged, this, &MainWindow::updateActions);
+    connect(m_documentCommands, &DocumentCommands::wavePreviewRequested, m_waveView, &WaveView::showPreview);
+    connect(m_documentCommands, &DocumentCommands::wavePreviewEnded, m_waveView, &WaveView::endPreview);
+    connect(m_table, &CodeTable::currentRowChanged, this, &MainWindow::showCurrentDecode);
+    connect(m_table, &CodeTable::dataChanged, this, &MainWindow::showCurrentDecode);
+    connect(m_table, &CodeTable::modelReset, this, &MainWindow::showCurrentDecode);
     connect(m_moduleCommands, &ModuleCommands::waveRedrawRequested, this, &MainWindow::drawWave);
     connect(m_moduleCommands, &ModuleCommands::waveScrollToStartRequested, m_waveView, &WaveView::scrollToStart);
     connect(m_moduleCommands, &ModuleCommands::capturingChanged, this, &MainWindow::setCapturing);
@@ -564,7 +584,7 @@ void MainWindow::updateActions()
     action(QStringLiteral("learnSelectedRows"))->setEnabled(opened && (idle || m_learning));
     action(QStringLiteral("pasteRows"))->setEnabled(idle && m_documentCommands->clipboard().canPaste());
     for (const char *name : {"newDocument", "openDocument", "saveDocument", "copyRows", "selectAllRows", "deleteRow",
-                             "insertRow", "showAbout", "stopModule", "goToRow"})
+                             "insertRow", "showAbout", "stopModule", "goToRow", "newCodeFromProtocol"})
         action(QLatin1String(name))->setEnabled(idle);
 }
 
@@ -603,6 +623,12 @@ void MainWindow::setModuleLabels()
     m_moduleLabels[1]->setText(QStringLiteral("Manufactory") + colon + info.manufactory);
     m_moduleLabels[2]->setText(QStringLiteral("Module Name") + colon + info.moduleName);
     m_moduleLabels[3]->setText(QStringLiteral("Module ID") + colon + info.moduleId);
+}
+
+void MainWindow::showCurrentDecode()
+{
+    const bool hasRows = m_document->hasRows() && m_table->recNo() > 0;
+    m_decodePanel->setText(hasRows ? IrDecoder::summary(IrBlock::fromField(m_table->irData())) : QString());
 }
 
 void MainWindow::onCurrentRowChanged()

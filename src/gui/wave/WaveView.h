@@ -5,6 +5,8 @@
 #include <QAbstractScrollArea>
 #include <QByteArray>
 
+#include <optional>
+
 class QAction;
 class QActionGroup;
 class QMenu;
@@ -31,6 +33,10 @@ public:
     // clearWave(), then shows the result.
     void clearWave();
     void scrollToStart();
+    // Shows block in the upper band, without rolling, until endPreview()
+    // puts back both traces as they were before the first showPreview().
+    void showPreview(const QByteArray &block);
+    void endPreview();
     // The width a short signal overfills by 10 pixels.
     [[nodiscard]] int scrollBoxWidth() const { return width(); }
 
@@ -56,6 +62,7 @@ private:
     void updateScrollRange();
 
     WaveTraces m_traces;
+    std::optional<WaveTraces> m_tracesBeforePreview;
     QMenu *m_contextMenu;
     QActionGroup *m_modeGroup;
     QAction *m_rollingItem;
