@@ -482,7 +482,7 @@ void TestCli::downloadThenVerify()
     QVERIFY(m_fixture->startModule({QStringLiteral("--id"), QStringLiteral("5")}));
     result = m_fixture->run(verify);
     QCOMPARE(result.exitCode, 1);
-    QCOMPARE(result.out, QStringLiteral("slot 37 (row 38): 1 bytes differ, the first at byte 100\n"));
+    QCOMPARE(result.out, QStringLiteral("slot 37 (row 38): 1 byte differs, the first at byte 100\n"));
     QVERIFY2(result.err.contains(QStringLiteral("1 of 512 slots differ")), qPrintable(result.err));
 }
 

@@ -5,22 +5,14 @@ void CliPrompt::notice(const QString &, const QString &text)
     m_notices.append(text);
 }
 
-bool CliPrompt::answer(const QString &text)
+bool CliPrompt::askYesNo(const QString &, const QString &)
 {
-    if (m_questions == Questions::Confirm)
-        return true;
-    m_declined.append(text);
-    return false;
+    return answer();
 }
 
-bool CliPrompt::askYesNo(const QString &, const QString &text)
+Prompt::Answer CliPrompt::askYesNoCancel(const QString &, const QString &)
 {
-    return answer(text);
-}
-
-Prompt::Answer CliPrompt::askYesNoCancel(const QString &, const QString &text)
-{
-    return answer(text) ? Answer::Yes : Answer::Cancel;
+    return answer() ? Answer::Yes : Answer::Cancel;
 }
 
 QString CliPrompt::openFileName(const QString &)

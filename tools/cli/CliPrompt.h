@@ -7,8 +7,7 @@
 // The prompt of the command-line tool. It never waits for an answer: the
 // command line answers every question. A command whose own words confirm
 // what the core asks (download: "Download will replace data in EEPROM ...")
-// sets Questions::Confirm; otherwise questions are answered No (Cancel) and
-// kept in declined(), so that the command can say what it did not do.
+// sets Questions::Confirm; otherwise questions are answered No (Cancel).
 // Notices are kept in notices(): the commands tell the outcome in their own
 // words on stderr. File dialogs are cancelled: commands name their files.
 class CliPrompt final : public Prompt
@@ -25,12 +24,10 @@ public:
     QString saveFileName(const QString &filter, const QString &proposedName) override;
 
     [[nodiscard]] const QStringList &notices() const { return m_notices; }
-    [[nodiscard]] const QStringList &declined() const { return m_declined; }
 
 private:
-    [[nodiscard]] bool answer(const QString &text);
+    [[nodiscard]] bool answer() const { return m_questions == Questions::Confirm; }
 
     Questions m_questions = Questions::Decline;
     QStringList m_notices;
-    QStringList m_declined;
 };

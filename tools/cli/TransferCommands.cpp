@@ -148,15 +148,15 @@ void verify(CliRun &run)
         if (count == 0)
             continue;
         ++differing;
-        run.out() << QStringLiteral("slot %1 (row %2): %3 bytes differ, the first at byte %4")
-                         .arg(slot)
-                         .arg(slot + 1)
-                         .arg(count)
-                         .arg(first)
+        const QString bytes = count == 1 ? QStringLiteral("1 byte differs") : QStringLiteral("%1 bytes differ").arg(count);
+        run.out() << QStringLiteral("slot %1 (row %2): %3, the first at byte %4").arg(slot).arg(slot + 1).arg(bytes).arg(first)
                   << Qt::endl;
     }
     if (differing > 0)
-        throw ZoqError(QStringLiteral("%1 of %2 slots differ from %3").arg(differing).arg(EepromTransfer::SlotCount).arg(run.argument(0)));
+        throw ZoqError(QStringLiteral("%1 of %2 slots differ from %3")
+                           .arg(differing)
+                           .arg(EepromTransfer::SlotCount)
+                           .arg(run.argument(0)));
     run.tell(QStringLiteral("all %1 slots match %2").arg(EepromTransfer::SlotCount).arg(run.argument(0)));
 }
 
