@@ -43,6 +43,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <functional>
+
 namespace {
 
 constexpr int ClientWidth = 758;
@@ -210,11 +212,13 @@ QAction *MainWindow::addAction(const QString &name, const QString &caption, cons
 void MainWindow::buildActions()
 {
     using P = ToolBarArt::Picture;
+    // std::invoke rather than ->*: GCC's sanitizer takes the member call
+    // through ->* in these lambdas for an access to a wrong object.
     const auto documents = [this](void (DocumentCommands::*command)()) {
-        return [this, command] { (m_documentCommands->*command)(); };
+        return [this, command] { std::invoke(command, m_documentCommands); };
     };
     const auto module = [this](void (ModuleCommands::*command)()) {
-        return [this, command] { (m_moduleCommands->*command)(); };
+        return [this, command] { std::invoke(command, m_moduleCommands); };
     };
     addAction(QStringLiteral("newDocument"), QStringLiteral("New"), QKeySequence(Qt::CTRL | Qt::Key_N),
               documents(&DocumentCommands::newDocument), Needs::Nothing)
