@@ -74,8 +74,12 @@ void CliFixture::stopModule()
 
 QString CliFixture::moduleLog()
 {
-    // What the simulator has written so far, the lines still in the pipe included.
-    while (m_module && m_module->waitForReadyRead(50))
+    // What the simulator has written so far: what the event loop has read
+    // already, and the lines still in the pipe.
+    if (!m_module)
+        return m_moduleLog;
+    do {
         m_moduleLog += QString::fromUtf8(m_module->readAllStandardOutput());
+    } while (m_module->waitForReadyRead(50));
     return m_moduleLog;
 }

@@ -590,10 +590,11 @@ void TestCli::ctrlCStopsTransferAfterSlot()
     const std::unique_ptr<QProcess> process =
         m_fixture->start({command, document, QStringLiteral("--port"), QStringLiteral("COM3")});
     QVERIFY(process->waitForStarted());
-    QTRY_VERIFY_WITH_TIMEOUT(m_fixture->moduleLog().contains(QStringLiteral("ALL id 0")), 10000);
+    // Sanitizer builds on a busy machine take seconds to start.
+    QTRY_VERIFY_WITH_TIMEOUT(m_fixture->moduleLog().contains(QStringLiteral("ALL id 0")), 30000);
     QTest::qWait(1500); // some 30 slots
     ::kill(pid_t(process->processId()), SIGINT);
-    const CliFixture::Result result = CliFixture::finish(*process, 10000);
+    const CliFixture::Result result = CliFixture::finish(*process, 30000);
 
     QCOMPARE(result.exitCode, 1);
     QVERIFY2(result.err.contains(QStringLiteral("stopped by Ctrl+C after slot ")), qPrintable(result.err));
@@ -644,11 +645,11 @@ void TestCli::learnFaults()
         m_fixture->start({QStringLiteral("learn"), m_document, QStringLiteral("--rows"), QStringLiteral("5-6"),
                           QStringLiteral("--port"), QStringLiteral("COM3")});
     if (interrupt) {
-        QTRY_VERIFY(m_fixture->moduleLog().contains(QStringLiteral("LEARN")));
+        QTRY_VERIFY_WITH_TIMEOUT(m_fixture->moduleLog().contains(QStringLiteral("LEARN")), 30000);
         QTest::qWait(200);
         ::kill(pid_t(process->processId()), SIGINT);
     }
-    const CliFixture::Result result = CliFixture::finish(*process, 10000);
+    const CliFixture::Result result = CliFixture::finish(*process, 30000);
     QCOMPARE(result.exitCode, 1);
     QVERIFY2(result.err.endsWith(QStringLiteral("zoq-cli learn: ") + message + QLatin1Char('\n')), qPrintable(result.err));
     QCOMPARE(readFile(m_document), before);
