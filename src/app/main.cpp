@@ -12,9 +12,7 @@ int main(int argc, char *argv[])
     ZoqApplication app(argc, argv);
     DialogPrompt prompt;
     app.setPrompt(&prompt);
-    const FileLocations locations =
-        FileLocations::forProgram(QCoreApplication::applicationDirPath(), QStringLiteral(ZOQ_INSTALLED_BINDIR));
-    MainWindow window(prompt, locations);
+    MainWindow window(prompt, FileLocations::forRunningProgram());
     prompt.setOwner(&window);
     window.show();
     const QStringList arguments = QCoreApplication::arguments();

@@ -1,6 +1,6 @@
 #include "modsim/ModuleSimulator.h"
 #include "modsim/SimulatorOptions.h"
-#include "modsim/StopSignals.h"
+#include "core/common/StopSignals.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

@@ -1,5 +1,6 @@
 #include "core/common/FileLocations.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
@@ -33,6 +34,11 @@ FileLocations FileLocations::forProgram(const QString &programDir, const QString
 {
     const bool installed = !installedDir.isEmpty() && cleanPath(programDir) == cleanPath(installedDir);
     return !installed && isWritableFolder(programDir) ? besideProgram(programDir) : perUser(programDir);
+}
+
+FileLocations FileLocations::forRunningProgram()
+{
+    return forProgram(QCoreApplication::applicationDirPath(), QStringLiteral(ZOQ_INSTALLED_BINDIR));
 }
 
 FileLocations FileLocations::besideProgram(const QString &programDir)

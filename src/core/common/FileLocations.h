@@ -20,6 +20,9 @@ public:
     // (the folder the program is installed to, which even an administrator's
     // run must leave alone); per user otherwise.
     [[nodiscard]] static FileLocations forProgram(const QString &programDir, const QString &installedDir = QString());
+    // forProgram() for the running program and the folder the build installs
+    // programs to.
+    [[nodiscard]] static FileLocations forRunningProgram();
     [[nodiscard]] static FileLocations besideProgram(const QString &programDir);
     [[nodiscard]] static FileLocations perUser(const QString &programDir);
 

@@ -41,6 +41,52 @@ public:
 
     [[nodiscard]] Outcome execute(const Direction &direction)
     {
+        const Outcome outcome = transfer(direction);
+        if (outcome != Outcome::Completed && m_callbacks.stopped)
+            m_callbacks.stopped(m_stop);
+        return outcome;
+    }
+
+    [[nodiscard]] Outcome downloadSlots()
+    {
+        for (int j = 0; j < SlotCount; ++j) {
+            const QByteArray slot = IrBlock::fromField(m_callbacks.slotSource(j)).toByteArray();
+            for (int half = 0; half < 2; ++half) {
+                m_link.write(slot.constData() + half * HalfSlot, HalfSlot);
+                if (!readAnswer()) {
+                    m_stop = {j, half, 0};
+                    tell(QStringLiteral("No found IR device.Download failed!"));
+                    return Outcome::NoDevice;
+                }
+            }
+            if (!goOn(j, QStringLiteral("Download terminated!")))
+                return Outcome::Cancelled;
+        }
+        return Outcome::Completed;
+    }
+
+    [[nodiscard]] Outcome uploadSlots()
+    {
+        QByteArray slot(SlotSize, '\0');
+        for (int j = 0; j < SlotCount; ++j) {
+            if (!m_link.read(slot.data(), SlotSize, AnswerSeconds)) {
+                m_stop = {j, -1, int(m_link.cs().queued)};
+                tell(QStringLiteral("Time out,Upload failed!"));
+                return Outcome::TimedOut;
+            }
+            // Byte 255 ends the name field, whatever the EEPROM held there.
+            slot[NameEnd] = '\0';
+            m_callbacks.slotSink(j, slot);
+            if (!goOn(j, QStringLiteral("Upload terminated!")))
+                return Outcome::Cancelled;
+        }
+        return Outcome::Completed;
+    }
+
+private:
+    // From the question to the line back at 9600.
+    [[nodiscard]] Outcome transfer(const Direction &direction)
+    {
         if (!m_link.claim())
             return Outcome::Refused;
         const auto release = qScopeGuard([this] { m_link.release(); });
@@ -61,41 +107,6 @@ public:
         return outcome;
     }
 
-    [[nodiscard]] Outcome downloadSlots()
-    {
-        for (int j = 0; j < SlotCount; ++j) {
-            const QByteArray slot = IrBlock::fromField(m_callbacks.slotSource(j)).toByteArray();
-            for (int half = 0; half < 2; ++half) {
-                m_link.write(slot.constData() + half * HalfSlot, HalfSlot);
-                if (!readAnswer()) {
-                    tell(QStringLiteral("No found IR device.Download failed!"));
-                    return Outcome::NoDevice;
-                }
-            }
-            if (!goOn(j, QStringLiteral("Download terminated!")))
-                return Outcome::Cancelled;
-        }
-        return Outcome::Completed;
-    }
-
-    [[nodiscard]] Outcome uploadSlots()
-    {
-        QByteArray slot(SlotSize, '\0');
-        for (int j = 0; j < SlotCount; ++j) {
-            if (!m_link.read(slot.data(), SlotSize, AnswerSeconds)) {
-                tell(QStringLiteral("Time out,Upload failed!"));
-                return Outcome::TimedOut;
-            }
-            // Byte 255 ends the name field, whatever the EEPROM held there.
-            slot[NameEnd] = '\0';
-            m_callbacks.slotSink(j, slot);
-            if (!goOn(j, QStringLiteral("Upload terminated!")))
-                return Outcome::Cancelled;
-        }
-        return Outcome::Completed;
-    }
-
-private:
     [[nodiscard]] Outcome runSlots(const Direction &direction)
     {
         m_callbacks.begin(direction.label);
@@ -109,6 +120,7 @@ private:
     {
         m_callbacks.progress(slot);
         if (!m_callbacks.stillRunning()) {
+            m_stop = {slot, -1, 0};
             m_link.writeByte(Frames::Cancel);
             tell(terminated);
             return false;
@@ -134,6 +146,7 @@ private:
     SerialLink &m_link;
     Prompt &m_prompt;
     const Callbacks &m_callbacks;
+    Stop m_stop;
 };
 
 } // namespace

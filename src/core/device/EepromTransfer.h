@@ -17,6 +17,19 @@ inline constexpr int SlotCount = 512;
 inline constexpr int SlotSize = 512;
 inline constexpr int AnswerSeconds = 3;
 
+// Where a transfer that did not complete stopped, for callers that tell it in
+// the module's terms.
+struct Stop
+{
+    // The slot in progress (Cancelled: the last slot that went through); -1
+    // when no slot was reached (upload: the command went unanswered).
+    int slot = -1;
+    // Download, NoDevice: the half of the slot (0 or 1) whose answer was missing.
+    int half = -1;
+    // Upload, TimedOut: bytes of the slot that had arrived.
+    int received = 0;
+};
+
 // What the main window does around a transfer.
 struct Callbacks
 {
@@ -35,6 +48,9 @@ struct Callbacks
     // After the last slot, however the loop ended: undo all of begin, hide
     // the dialog and enable the controls.
     std::function<void()> end;
+    // Optional: where a transfer that did not complete stopped, told as it
+    // returns (the line is back at 9600 then).
+    std::function<void(const Stop &stop)> stopped;
 };
 
 enum class Outcome {

@@ -28,13 +28,16 @@ bool SendExchange::send(const QByteArray &irData, quint8 moduleId, quint8 portMa
         return false;
     const auto release = qScopeGuard([this] { m_link.release(); });
     m_alternation = !m_alternation;
+    m_lastReply = {};
     m_link.purgeRx();
     if (!m_link.write(Frames::send(moduleId, portMask)))
         return false;
     SerialLink::pause(ReplyDelayMs);
     // Only a single byte waiting is a reply.
     char reply = 0;
-    const bool replied = m_link.pollQueued() == 1 && m_link.readQueued(&reply, 1) == 1;
+    m_lastReply.waiting = m_link.pollQueued();
+    const bool replied = m_lastReply.waiting == 1 && m_link.readQueued(&reply, 1) == 1;
+    m_lastReply.byte = reply;
     if (replied && reply == ReplySend) {
         for (const QByteArray &part : SignalLayout::transmissionWrites(block, m_alternation))
             m_link.write(part);

@@ -19,6 +19,14 @@ public:
     static constexpr int StopReplySize = 4;
     static constexpr int StopReplySeconds = 3;
 
+    // What was waiting 50 ms after the last SEND frame: only a single byte
+    // counts as the reply.
+    struct Reply
+    {
+        int waiting = 0;
+        char byte = 0; // with waiting == 1
+    };
+
     SendExchange(SerialLink &link, Prompt &prompt);
 
     // Sends the block of irData (its first 512 bytes). True when the module
@@ -31,9 +39,11 @@ public:
     // Which capture of an RC5/RC6 block the last send transmitted: true for
     // the second.
     [[nodiscard]] bool alternation() const { return m_alternation; }
+    [[nodiscard]] const Reply &lastReply() const { return m_lastReply; }
 
 private:
     SerialLink &m_link;
     Prompt &m_prompt;
     bool m_alternation = false;
+    Reply m_lastReply;
 };

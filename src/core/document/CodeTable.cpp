@@ -5,6 +5,7 @@
 #include "core/document/SqliteConnection.h"
 #include "core/document/StatementTimeLimit.h"
 #include "core/signal/IrBlock.h"
+#include "core/signal/IrDecoder.h"
 
 #include <QDir>
 #include <QHash>
@@ -619,6 +620,8 @@ QVariant CodeTable::data(const QModelIndex &index, int role) const
         return {};
     if (role == Qt::TextAlignmentRole)
         return int((index.column() == d->idField ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
+    if (role == Qt::ToolTipRole)
+        return signalSummary(index.row());
     if (role != Qt::DisplayRole)
         return {};
     if (index.column() == d->functionField)
@@ -627,6 +630,12 @@ QVariant CodeTable::data(const QModelIndex &index, int role) const
     if (index.column() == d->irDataField)
         return value.toByteArray().isEmpty() ? QStringLiteral("(Blob)") : QStringLiteral("(BLOB)");
     return value.toString();
+}
+
+QVariant CodeTable::signalSummary(int row) const
+{
+    const QString summary = IrDecoder::summary(IrBlock::fromField(irDataAt(row)));
+    return summary.isEmpty() ? QVariant() : QVariant(summary);
 }
 
 QVariant CodeTable::headerData(int section, Qt::Orientation orientation, int role) const

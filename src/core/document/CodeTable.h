@@ -17,7 +17,8 @@
 // posted changes that only updateBatch() writes to the file. It is also the
 // model that the code grid views (one column per KeyInfo field, in the
 // table's field order, titled with the field name; "Function" cells show
-// functionName()).
+// functionName(); every cell's tool tip is the decode of its row's block,
+// "NEC 0x04 0x08" or "raw 38 kHz, 67 durations", none for an empty slot).
 //
 // Errors of the database engine (not a database, missing table or column,
 // read-only or locked file, disk full, a row number beyond the last row) are
@@ -144,6 +145,8 @@ signals:
     void currentRowChanged(int row);
 
 private:
+    [[nodiscard]] QVariant signalSummary(int row) const;
+
     struct Private;
     Private *d;
 };

@@ -43,12 +43,17 @@ void walkSlots(CodeTable &table, Visit visit)
 
 } // namespace
 
-void writeImageFile(CodeTable &table, const QString &path)
+QByteArray compileImage(CodeTable &table)
 {
     QByteArray image;
     image.reserve(EepromImage::Size);
     walkSlots(table, [&](int) { image.append(slotFromField(table.irData())); });
+    return image;
+}
 
+void writeImageFile(CodeTable &table, const QString &path)
+{
+    const QByteArray image = compileImage(table);
     // An existing file in a folder that takes no new files is overwritten in place.
     SafeFile::write(path, image, SafeFile::Fallback::OverwriteInPlace);
 }

@@ -12,6 +12,9 @@ class CodeTable;
 // the walk; afterwards the first row is made current with the hook attached
 // again. A table without rows throws ZoqError.
 
+// The image of the table: 512 slots of 512 bytes in row order.
+[[nodiscard]] QByteArray compileImage(CodeTable &table);
+
 // Writes the image of the table to path. The file is written whole or not at
 // all: a target that cannot be created or written throws ZoqError with the
 // file system's error and leaves no partial file.

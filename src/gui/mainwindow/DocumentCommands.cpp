@@ -4,6 +4,7 @@
 #include "core/common/FileNames.h"
 #include "core/common/Prompt.h"
 #include "core/common/ZoqError.h"
+#include "core/document/CodeFromProtocol.h"
 #include "core/document/CodeTable.h"
 #include "core/document/Document.h"
 #include "core/document/RowClipboard.h"
@@ -14,6 +15,7 @@
 #include "core/formats/CodeExport.h"
 #include "core/formats/CodeImport.h"
 #include "core/image/CompiledImage.h"
+#include "gui/dialogs/CodeFromProtocolDialog.h"
 #include "gui/dialogs/FunctionNameDialog.h"
 #include "gui/dialogs/GoToDialog.h"
 #include "gui/dialogs/RemarkDialog.h"
@@ -35,6 +37,11 @@ DocumentCommands::DocumentCommands(Document &document, CodeGrid &grid, Prompt &p
     })
     , m_remarkDialog([dialogParent] { return new RemarkDialog(dialogParent); })
     , m_goToDialog([dialogParent] { return new GoToDialog(dialogParent); })
+    , m_codeFromProtocolDialog([this, dialogParent] {
+        auto *dialog = new CodeFromProtocolDialog(dialogParent);
+        connect(dialog, &CodeFromProtocolDialog::previewChanged, this, &DocumentCommands::wavePreviewRequested);
+        return dialog;
+    })
 {
 }
 
@@ -106,10 +113,15 @@ bool DocumentCommands::confirmPushOut(int row)
 {
     if (isEmptyRow(m_table, row))
         return true;
+    return m_prompt.askYesNo(AppTexts::mainCaption(),
+                             rowLabel(row) + QStringLiteral(" will be pushed out. Insert anyway?"));
+}
+
+QString DocumentCommands::rowLabel(int row) const
+{
     const QString name = m_table.functionName(row - 1);
-    const QString what = name.isEmpty() ? QStringLiteral("Row %1").arg(row)
-                                        : QStringLiteral("Row %1 '%2'").arg(QString::number(row), name);
-    return m_prompt.askYesNo(AppTexts::mainCaption(), what + QStringLiteral(" will be pushed out. Insert anyway?"));
+    return name.isEmpty() ? QStringLiteral("Row %1").arg(row)
+                          : QStringLiteral("Row %1 '%2'").arg(QString::number(row), name);
 }
 
 void DocumentCommands::deleteRow()
@@ -195,6 +207,31 @@ void DocumentCommands::editIrData()
 {
     m_irDataDialog->loadBlock(m_table.irData());
     m_irDataDialog->exec();
+    emit waveRedrawRequested(false);
+}
+
+// ---------------------------------------------------------------------------
+// New code from protocol
+
+void DocumentCommands::newCodeFromProtocol()
+{
+    const bool chosen = m_codeFromProtocolDialog->execChoose();
+    emit wavePreviewEnded();
+    if (!chosen)
+        return;
+    const IrResult<IrBlock> block =
+        CodeFromProtocol::blockFor(m_table, *m_codeFromProtocolDialog->code(), currentFunction());
+    if (!block.isOk()) {
+        notice(block.error());
+        return;
+    }
+    const int row = m_table.recNo();
+    if (CodeFromProtocol::rowHoldsSignal(m_table, row)
+        && !m_prompt.askYesNo(AppTexts::mainCaption(),
+                              rowLabel(row) + QStringLiteral(" holds a learned key. Overwrite this learned key?")))
+        return;
+    record(rowStepLabel(QStringLiteral("New code")),
+           [&] { CodeFromProtocol::storeInCurrentRow(m_table, block.value()); });
     emit waveRedrawRequested(false);
 }
 

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+class CodeFromProtocolDialog;
 class CodeGrid;
 class CodeTable;
 class Document;
@@ -21,11 +22,11 @@ class RowClipboard;
 
 // The commands on the document and its rows: New, Open (and the image
 // import), Save, Compile, Insert, Delete, rename, remark, Go to, Copy, Paste,
-// Select All, the IR data editor, code files in and out, and undo and redo
-// of the changes to the rows. They act on the current row and the selection
-// of the code grid; their dialogs are created when first used, owned by
-// dialogParent, and reused. Every change to the rows is recorded in the
-// document's undo history as one step.
+// Select All, the IR data editor, a new code from protocol parameters, code
+// files in and out, and undo and redo of the changes to the rows. They act on
+// the current row and the selection of the code grid; their dialogs are
+// created when first used, owned by dialogParent, and reused. Every change to
+// the rows is recorded in the document's undo history as one step.
 class DocumentCommands final : public QObject, private IrDataHost
 {
     Q_OBJECT
@@ -37,6 +38,7 @@ public:
 
     [[nodiscard]] const RowClipboard &clipboard() const { return *m_clipboard; }
     [[nodiscard]] GoToDialog &goToDialog() const { return *m_goToDialog; }
+    [[nodiscard]] CodeFromProtocolDialog &codeFromProtocolDialog() const { return *m_codeFromProtocolDialog; }
 
     void newDocument();
     void openDocument();
@@ -71,13 +73,25 @@ public:
     // filter, picks the format.
     void exportCodes();
 
+    // "New code from protocol...": the dialog, then the generated block in
+    // the current row, which keeps its key name. A row that holds a learned
+    // key is overwritten only after a Yes; a code that cannot be made is
+    // refused with the reason and leaves the row as it was.
+    void newCodeFromProtocol();
+
 signals:
     void waveRedrawRequested(bool roll);
+    // The waveform strip shows block in place of the current row's until
+    // wavePreviewEnded(), which puts back what it showed before.
+    void wavePreviewRequested(const QByteArray &block);
+    void wavePreviewEnded();
     void clipboardChanged();
 
 private:
     // Insert loses the content of the last row: asked first unless it is empty.
     [[nodiscard]] bool confirmPushOut(int row);
+    // "Row 5" or "Row 5 'Power'".
+    [[nodiscard]] QString rowLabel(int row) const;
     void notice(const QString &text);
     void showRestoredRows();
     // One step of the undo history for whatever change changes.
@@ -100,4 +114,5 @@ private:
     LazyDialog<IrDataDialog> m_irDataDialog;
     LazyDialog<RemarkDialog> m_remarkDialog;
     LazyDialog<GoToDialog> m_goToDialog;
+    LazyDialog<CodeFromProtocolDialog> m_codeFromProtocolDialog;
 };

@@ -13,6 +13,7 @@
 #include "core/settings/NameEncodingFile.h"
 #include "core/settings/PortAssignments.h"
 #include "core/settings/SettingsFile.h"
+#include "core/signal/IrDecoder.h"
 #include "core/signal/WavePicture.h"
 #include "gui/dialogs/AboutDialog.h"
 #include "gui/dialogs/SerialPortsDialog.h"
@@ -48,6 +49,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -212,6 +214,11 @@ QString MainWindow::statusText(int panel) const
     return m_statusPanels[panel]->text();
 }
 
+QString MainWindow::decodeText() const
+{
+    return m_decodePanel->text();
+}
+
 // ---------------------------------------------------------------------------
 // Actions and controls
 
@@ -231,11 +238,13 @@ QAction *MainWindow::addAction(const QString &name, const QString &caption, cons
 void MainWindow::buildActions()
 {
     using P = ToolBarArt::Picture;
+    // std::invoke rather than ->*: GCC's sanitizer takes the member call
+    // through ->* in these lambdas for an access to a wrong object.
     const auto documents = [this](void (DocumentCommands::*command)()) {
-        return [this, command] { (m_documentCommands->*command)(); };
+        return [this, command] { std::invoke(command, m_documentCommands); };
     };
     const auto module = [this](void (ModuleCommands::*command)()) {
-        return [this, command] { (m_moduleCommands->*command)(); };
+        return [this, command] { std::invoke(command, m_moduleCommands); };
     };
     addAction(QStringLiteral("newDocument"), QStringLiteral("New"), QKeySequence(Qt::CTRL | Qt::Key_N),
               documents(&DocumentCommands::newDocument), Needs::Nothing)
@@ -282,6 +291,8 @@ void MainWindow::buildActions()
               documents(&DocumentCommands::importCodes));
     addAction(QStringLiteral("exportCodes"), QStringLiteral("Export codes..."), {},
               documents(&DocumentCommands::exportCodes));
+    addAction(QStringLiteral("newCodeFromProtocol"), QStringLiteral("New code from protocol..."),
+              QKeySequence(Qt::CTRL | Qt::Key_K), documents(&DocumentCommands::newCodeFromProtocol));
 }
 
 void MainWindow::buildToolBar()
@@ -486,6 +497,11 @@ void MainWindow::buildStatusBar()
         m_statusPanels[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         bar->addWidget(m_statusPanels[i], i == 3 ? 1 : 0);
     }
+    m_decodePanel = new QLabel(bar);
+    m_decodePanel->setObjectName(QStringLiteral("decodePanel"));
+    m_decodePanel->setMinimumWidth(160);
+    m_decodePanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    bar->addWidget(m_decodePanel);
     setStatusBar(bar);
 }
 
@@ -535,6 +551,7 @@ void MainWindow::buildGridMenu()
     m_gridMenu->addSeparator();
     m_gridMenu->addAction(action(QStringLiteral("importCodes")));
     m_gridMenu->addAction(action(QStringLiteral("exportCodes")));
+    m_gridMenu->addAction(action(QStringLiteral("newCodeFromProtocol")));
     m_gridMenu->addSeparator();
     buildNameEncodingMenu(m_gridMenu->addMenu(QStringLiteral("Name encoding")));
     m_grid->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -586,6 +603,11 @@ void MainWindow::connectCommands()
     connect(&m_document->history(), &UndoHistory::changed, this, &MainWindow::updateActions);
     connect(m_documentCommands, &DocumentCommands::waveRedrawRequested, this, &MainWindow::drawWave);
     connect(m_documentCommands, &DocumentCommands::clipboardChanged, this, &MainWindow::updateActions);
+    connect(m_documentCommands, &DocumentCommands::wavePreviewRequested, m_waveView, &WaveView::showPreview);
+    connect(m_documentCommands, &DocumentCommands::wavePreviewEnded, m_waveView, &WaveView::endPreview);
+    connect(m_table, &CodeTable::currentRowChanged, this, &MainWindow::showCurrentDecode);
+    connect(m_table, &CodeTable::dataChanged, this, &MainWindow::showCurrentDecode);
+    connect(m_table, &CodeTable::modelReset, this, &MainWindow::showCurrentDecode);
     connect(m_moduleCommands, &ModuleCommands::waveRedrawRequested, this, &MainWindow::drawWave);
     connect(m_moduleCommands, &ModuleCommands::waveScrollToStartRequested, m_waveView, &WaveView::scrollToStart);
     connect(m_moduleCommands, &ModuleCommands::capturingChanged, this, &MainWindow::setCapturing);
@@ -642,7 +664,7 @@ void MainWindow::updateActions()
     action(QStringLiteral("learnSelectedRows"))->setEnabled(opened && (idle || m_learning));
     action(QStringLiteral("pasteRows"))->setEnabled(idle && m_documentCommands->clipboard().canPaste());
     for (const char *name : {"newDocument", "openDocument", "saveDocument", "copyRows", "selectAllRows", "deleteRow",
-                             "insertRow", "showAbout", "stopModule", "goToRow"})
+                             "insertRow", "showAbout", "stopModule", "goToRow", "newCodeFromProtocol"})
         action(QLatin1String(name))->setEnabled(idle);
     const UndoHistory &history = m_document->history();
     QAction *undo = action(QStringLiteral("undoChange"));
@@ -688,6 +710,12 @@ void MainWindow::setModuleLabels()
     m_moduleLabels[1]->setText(QStringLiteral("Manufactory") + colon + info.manufactory);
     m_moduleLabels[2]->setText(QStringLiteral("Module Name") + colon + info.moduleName);
     m_moduleLabels[3]->setText(QStringLiteral("Module ID") + colon + info.moduleId);
+}
+
+void MainWindow::showCurrentDecode()
+{
+    const bool hasRows = m_document->hasRows() && m_table->recNo() > 0;
+    m_decodePanel->setText(hasRows ? IrDecoder::summary(IrBlock::fromField(m_table->irData())) : QString());
 }
 
 void MainWindow::onCurrentRowChanged()

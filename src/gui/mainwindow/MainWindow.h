@@ -106,6 +106,7 @@ public:
     [[nodiscard]] PortLamp *irPortLamp(int i) const { return m_irPortLamps[i]; }
     [[nodiscard]] QAction *action(const QString &name) const;
     [[nodiscard]] QString statusText(int panel) const;
+    [[nodiscard]] QString decodeText() const;
     [[nodiscard]] GoToDialog &goToDialog() const;
     [[nodiscard]] TransferProgressDialog &progressDialog() const { return *m_progressDialog; }
 
@@ -144,6 +145,8 @@ private:
     void showDocument(const QString &path);
     void showSaveProgress(int row, int rowCount);
     void setModuleLabels();
+    // The decode of the current row in the status bar panel after the document path.
+    void showCurrentDecode();
     void setCapturing(bool capturing);
     void setBusy(bool busy, QWidget *except = nullptr);
     void setLamps(bool sending);
@@ -213,6 +216,7 @@ private:
     WaveView *m_waveView;
     QMenu *m_gridMenu;
     std::array<QLabel *, 4> m_statusPanels{};
+    QLabel *m_decodePanel = nullptr;
     std::array<QCheckBox *, 8> m_irPortBoxes{};
     std::array<PortLamp *, 8> m_irPortLamps{};
 

@@ -62,6 +62,22 @@ void WaveView::clearWave()
     refresh();
 }
 
+void WaveView::showPreview(const QByteArray &block)
+{
+    if (!m_tracesBeforePreview)
+        m_tracesBeforePreview = m_traces;
+    drawWave(false, true, block);
+}
+
+void WaveView::endPreview()
+{
+    if (!m_tracesBeforePreview)
+        return;
+    m_traces = *m_tracesBeforePreview;
+    m_tracesBeforePreview.reset();
+    refresh();
+}
+
 void WaveView::scrollToStart()
 {
     horizontalScrollBar()->setValue(0);

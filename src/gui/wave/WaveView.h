@@ -5,6 +5,8 @@
 #include <QAbstractScrollArea>
 #include <QByteArray>
 
+#include <optional>
+
 class QAction;
 class QActionGroup;
 class QMenu;
@@ -37,6 +39,10 @@ public:
     // clearWave(), then shows the result.
     void clearWave();
     void scrollToStart();
+    // Shows block in the upper band, without rolling, until endPreview()
+    // puts back both traces as they were before the first showPreview().
+    void showPreview(const QByteArray &block);
+    void endPreview();
     // The width a short signal overfills by 10 pixels.
     [[nodiscard]] int scrollBoxWidth() const { return width(); }
 
@@ -82,6 +88,7 @@ private:
     void paintMeasure(QPainter &painter);
 
     WaveTraces m_traces;
+    std::optional<WaveTraces> m_tracesBeforePreview;
     QMenu *m_contextMenu;
     QActionGroup *m_modeGroup;
     QAction *m_rollingItem;

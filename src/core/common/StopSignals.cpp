@@ -1,4 +1,4 @@
-#include "modsim/StopSignals.h"
+#include "core/common/StopSignals.h"
 
 #include <csignal>
 #include <sys/socket.h>
