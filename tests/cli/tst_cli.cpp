@@ -6,6 +6,8 @@
 #include "core/document/DerivePostedRow.h"
 #include "core/document/Document.h"
 #include "core/document/DocumentStore.h"
+#include "core/formats/CodeExport.h"
+#include "core/formats/CodeImport.h"
 #include "core/image/CompiledImage.h"
 #include "core/image/EepromImage.h"
 #include "core/signal/IrDecoder.h"
@@ -124,8 +126,12 @@ private slots:
     void importBinRefusesShortImage();
     void generateWritesRow_data();
     void generateWritesRow();
-    void codeFormatsAwaitTheirLibrary_data();
-    void codeFormatsAwaitTheirLibrary();
+    void codeFilesAsTheWindowWritesAndReadsThem_data();
+    void codeFilesAsTheWindowWritesAndReadsThem();
+    void exportFaults_data();
+    void exportFaults();
+    void importFaults_data();
+    void importFaults();
     void downloadThenVerify();
     void uploadIntoNewOrExistingDocument_data();
     void uploadIntoNewOrExistingDocument();
@@ -434,23 +440,162 @@ void TestCli::generateWritesRow()
     QCOMPARE(block.nameBytes(), options.contains(QStringLiteral("--name")) ? QByteArray("Mute") : name);
 }
 
-void TestCli::codeFormatsAwaitTheirLibrary_data()
+void TestCli::codeFilesAsTheWindowWritesAndReadsThem_data()
 {
-    QTest::addColumn<QStringList>("arguments");
-    QTest::newRow("export") << args({"export", "codes.zoq", "out.ir", "--format", "flipper", "--rows", "1-3"});
-    QTest::newRow("import") << args({"import", "in.ir", "codes.zoq", "--row", "4"});
+    QTest::addColumn<QStringList>("exportOptions");
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<int>("format");
+    QTest::addColumn<QList<int>>("rows");
+
+    const QList<int> keys{1, 2, 3, 512};
+    QTest::newRow("Pronto Hex by name") << args({"--format", "PRONTO"}) << QStringLiteral("keys.codes")
+                                        << int(CodeFormat::Pronto) << keys;
+    QTest::newRow("Flipper by extension") << QStringList() << QStringLiteral("keys.ir") << int(CodeFormat::Flipper)
+                                          << keys;
+    QTest::newRow("LIRC of some rows") << args({"--rows", "2-512"}) << QStringLiteral("keys.conf")
+                                       << int(CodeFormat::Lirc) << QList<int>{2, 3, 512};
+    QTest::newRow("mode2 of one row") << args({"--format", "mode2", "--rows", "3"}) << QStringLiteral("key.txt")
+                                      << int(CodeFormat::Mode2) << QList<int>{3};
+    QTest::newRow("CSV") << QStringList() << QStringLiteral("keys.csv") << int(CodeFormat::Csv) << keys;
 }
 
-void TestCli::codeFormatsAwaitTheirLibrary()
+// export writes the window's Export bytes; import of that file writes the
+// rows the window's Import writes, byte for byte.
+void TestCli::codeFilesAsTheWindowWritesAndReadsThem()
 {
-    QFETCH(QStringList, arguments);
-    writeFile(m_fixture->path(QStringLiteral("in.ir")), "Filetype: IR signals file\nVersion: 1\n");
+    QFETCH(QStringList, exportOptions);
+    QFETCH(QString, fileName);
+    QFETCH(int, format);
+    QFETCH(QList<int>, rows);
+    const QString file = m_fixture->path(fileName);
+
+    CliFixture::Result result = m_fixture->run(QStringList{QStringLiteral("export"), m_document, file} + exportOptions);
+    QCOMPARE(result.exitCode, 0);
+    QVERIFY2(result.out.startsWith(QStringLiteral("%1 keys written").arg(rows.size()))
+                 || (rows.size() == 1 && result.out.startsWith(QStringLiteral("1 key written"))),
+             qPrintable(result.out));
+    {
+        CodeTable table;
+        table.open(m_document);
+        const QString windows = m_fixture->path(QStringLiteral("window-") + fileName);
+        const CodeExport::Report report =
+            CodeExport::exportToFile(table, rows, CodeFormat(format), windows, {QStringLiteral("codes")});
+        table.close();
+        QCOMPARE(report.written, rows.size());
+        QCOMPARE(readFile(file), readFile(windows));
+    }
+
+    const QString target = m_fixture->path(QStringLiteral("target.zoq"));
+    const QString windowTarget = m_fixture->path(QStringLiteral("window-target.zoq"));
+    DocumentStore::writeTemplate(target);
+    DocumentStore::writeTemplate(windowTarget);
+    result = m_fixture->run({QStringLiteral("import"), file, target, QStringLiteral("--row"), QStringLiteral("10")});
+    QCOMPARE(result.exitCode, 0);
+    QVERIFY2(result.out.contains(QStringLiteral("-> row 10")), qPrintable(result.out));
+
+    CodeTable window;
+    window.setAfterPost([&window] { derivePostedRow(window); });
+    window.open(windowTarget);
+    const IrResult<CodeImport::Source> source = CodeImport::readFile(file);
+    QVERIFY(source.isOk());
+    const CodeImport::Plan plan = CodeImport::plan(window, source.value().file, {}, 10);
+    QCOMPARE(plan.placements.size(), rows.size());
+    CodeImport::apply(window, plan);
+    CodeTable cli;
+    cli.open(target);
+    for (int row = 1; row <= cli.recordCount(); ++row) {
+        for (int field = 0; field < cli.fieldCount(); ++field)
+            QCOMPARE(cli.valueAt(row - 1, field), window.valueAt(row - 1, field));
+    }
+    cli.close();
+    window.close();
+}
+
+void TestCli::exportFaults_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("written");
+
+    QTest::newRow("extension that tells nothing") << QStringList() << QStringLiteral("keys.dat") << 2
+                                                  << QStringLiteral("--format is needed") << false;
+    QTest::newRow("unknown format") << args({"--format", "bin"}) << QStringLiteral("keys.ir") << 2
+                                    << QStringLiteral("--format takes pronto|flipper|lirc|mode2|csv, not 'bin'")
+                                    << false;
+    QTest::newRow("rows without keys") << args({"--rows", "4-511"}) << QStringLiteral("keys.ir") << 1
+                                       << QStringLiteral("no row holds a key to export; nothing was written") << false;
+    QTest::newRow("several keys into mode2") << QStringList() << QStringLiteral("keys.mode2") << 1
+                                             << QStringLiteral("3 keys were left out (listed above)") << true;
+}
+
+void TestCli::exportFaults()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QString, fileName);
+    QFETCH(int, exitCode);
+    QFETCH(QString, message);
+    QFETCH(bool, written);
+    const QString file = m_fixture->path(fileName);
+    const CliFixture::Result result = m_fixture->run(QStringList{QStringLiteral("export"), m_document, file} + options);
+    QCOMPARE(result.exitCode, exitCode);
+    QVERIFY2(result.err.contains(message), qPrintable(result.err));
+    QCOMPARE(QFileInfo::exists(file), written);
+    if (written)
+        QVERIFY2(result.out.contains(QStringLiteral("row 512 'Last': a mode2 text holds one key")), qPrintable(result.out));
+}
+
+void TestCli::importFaults_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QList<int>>("rowsWritten");
+
+    const QByteArray twoKeys = "Filetype: IR signals file\nVersion: 1\n#\nname: Vol+\ntype: parsed\n"
+                               "protocol: NEC\naddress: 04 00 00 00\ncommand: 02 00 00 00\n#\nname: Vol-\n"
+                               "type: parsed\nprotocol: NEC\naddress: 04 00 00 00\ncommand: 03 00 00 00\n";
+    QTest::newRow("into empty rows") << twoKeys << args({"--row", "4"}) << 0 << QString() << QList<int>{4, 5};
+    QTest::newRow("learned row kept without --yes")
+        << twoKeys << args({"--row", "3"}) << 1
+        << QStringLiteral("row 3 holds a learned key; --yes overwrites it, nothing was written") << QList<int>();
+    QTest::newRow("learned row overwritten with --yes")
+        << twoKeys << args({"--row", "3", "--yes"}) << 0 << QString() << QList<int>{3, 4};
+    QTest::newRow("no row left for the last key")
+        << twoKeys << args({"--row", "512", "--yes"}) << 1 << QStringLiteral("1 key was not imported (listed above)")
+        << QList<int>{512};
+    QTest::newRow("not a code file") << QByteArray("hello\n") << QStringList() << 1
+                                     << QStringLiteral("cannot be read as Flipper IR: line 1") << QList<int>();
+    QTest::newRow("content of another format") << twoKeys << args({"--format", "lirc"}) << 1
+                                               << QStringLiteral("cannot be read as LIRC lircd.conf")
+                                               << QList<int>();
+    QTest::newRow("row past the table") << twoKeys << args({"--row", "513"}) << 2 << QStringLiteral("--row")
+                                        << QList<int>();
+}
+
+void TestCli::importFaults()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QStringList, options);
+    QFETCH(int, exitCode);
+    QFETCH(QString, message);
+    QFETCH(QList<int>, rowsWritten);
+    const QString file = m_fixture->path(QStringLiteral("in.ir"));
+    writeFile(file, content);
     const QByteArray before = readFile(m_document);
-    const CliFixture::Result result = m_fixture->run(arguments);
-    QCOMPARE(result.exitCode, 1);
-    QVERIFY2(result.err.contains(QStringLiteral("the code formats are not part of this build")), qPrintable(result.err));
-    QCOMPARE(readFile(m_document), before);
-    QVERIFY(!QFileInfo::exists(m_fixture->path(QStringLiteral("out.ir"))));
+
+    const CliFixture::Result result = m_fixture->run(QStringList{QStringLiteral("import"), file, m_document} + options);
+    QCOMPARE(result.exitCode, exitCode);
+    QVERIFY2(result.err.contains(message), qPrintable(result.err));
+    if (rowsWritten.isEmpty()) {
+        QCOMPARE(readFile(m_document), before);
+        return;
+    }
+    const QStringList summaries{QStringLiteral("NEC 0x04 0x02"), QStringLiteral("NEC 0x04 0x03")};
+    for (qsizetype i = 0; i < rowsWritten.size(); ++i)
+        QCOMPARE(IrDecoder::summary(IrBlock::fromField(irDataOf(m_document, rowsWritten.at(i)))), summaries.at(i));
 }
 
 void TestCli::downloadThenVerify()

@@ -184,7 +184,8 @@ void TestIrDataText::fileThroughParser_data()
     QTest::newRow("saved block") << block << 512 << QString();
     QTest::newRow("controls at both ends") << QByteArray("\x1b\x00\x02", 3) + block + QByteArray("\x1a\x00\x04", 3) << 512
                                            << QString();
-    QTest::newRow("zero byte ends the text") << block + QByteArray("\0 trailing \x1b junk", 19) << 512 << QString();
+    static const char afterZero[] = "\0 trailing \x1b junk";
+    QTest::newRow("zero byte ends the text") << block + QByteArray(afterZero, sizeof afterZero - 1) << 512 << QString();
     QTest::newRow("ESC inside") << block.left(30) + "\x1b" + block.mid(30) << -1 << "Invalid char 0x1B";
     QTest::newRow("control byte inside") << QByteArray("01\x05 02") << -1 << "Invalid char 0x05";
     QTest::newRow("UTF-8 byte-order mark first") << QByteArray("\xEF\xBB\xBF") + block << 512 << QString();

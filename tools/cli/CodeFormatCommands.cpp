@@ -1,121 +1,102 @@
-// export and import: keys to and from the code formats of other tools.
+// export and import: keys to and from the code formats of other tools,
+// through the same functions as the window's Export and Import.
 
 #include "cli/CliCommand.h"
 #include "cli/CliDocument.h"
 #include "cli/CliRun.h"
-#include "cli/CodeFormats.h"
 #include "cli/RowOverwrite.h"
 #include "cli/UsageError.h"
-#include "core/common/SafeFile.h"
 #include "core/common/ZoqError.h"
-#include "core/document/CodeFromProtocol.h"
-#include "core/signal/IrDecoder.h"
+#include "core/formats/CodeExport.h"
+#include "core/formats/CodeImport.h"
 
-#include <QFile>
+#include <QFileInfo>
 
 namespace {
 
-// Files bigger than this are no code files.
-constexpr qint64 MaxCodeFileBytes = 16 * 1024 * 1024;
+// Every report line: the lists are not cut on a terminal.
+constexpr int AllLines = 1 << 20;
+
+QString formatNames()
+{
+    QStringList names;
+    for (const CodeFormat format : allCodeFormats())
+        names.append(codeFormatInfo(format).name);
+    return names.join(QLatin1Char('|'));
+}
 
 QCommandLineOption formatOption(const QString &description)
 {
     return QCommandLineOption(QStringLiteral("format"), description, QStringLiteral("F"));
 }
 
-// The --format value in lower case; empty when it was left out and may be.
-QString formatOf(const CliRun &run, bool required)
+// The format --format names; without it, the one fileName's extension tells
+// (export) or none (import: recognised from the content).
+std::optional<CodeFormat> formatOf(const CliRun &run, const QString &fileName, bool byExtension)
 {
-    if (!run.isSet(QStringLiteral("format")) && !required)
-        return {};
-    const QString format = run.required(QStringLiteral("format")).toLower();
-    if (!CodeFormats::names().contains(format))
-        throw UsageError(QStringLiteral("--format takes %1, not '%2'")
-                             .arg(CodeFormats::names().join(QLatin1Char('|')), run.value(QStringLiteral("format"))));
-    return format;
+    if (!run.isSet(QStringLiteral("format"))) {
+        if (!byExtension)
+            return std::nullopt;
+        if (const std::optional<CodeFormat> format = codeFormatForFileName(fileName))
+            return format;
+        throw UsageError(QStringLiteral("--format is needed: the extension of %1 does not tell the format")
+                             .arg(fileName));
+    }
+    const QString name = run.value(QStringLiteral("format"));
+    if (const std::optional<CodeFormat> format = codeFormatFromName(name))
+        return format;
+    throw UsageError(QStringLiteral("--format takes %1, not '%2'").arg(formatNames(), name));
 }
 
-QByteArray readCodeFile(const QString &path)
+// Keys left out of a file: the file is as far as it goes, and the exit code
+// says it is not all.
+void reportLeftOut(qsizetype count, const QString &what)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw ZoqError(QStringLiteral("cannot open %1: %2").arg(path, file.errorString()));
-    if (!file.isSequential() && file.size() > MaxCodeFileBytes)
-        throw ZoqError(QStringLiteral("%1 holds %2 bytes; a code file holds at most %3")
-                           .arg(path)
-                           .arg(file.size())
-                           .arg(MaxCodeFileBytes));
-    return file.read(MaxCodeFileBytes + 1);
+    if (count > 0)
+        throw ZoqError(QStringLiteral("%1 %2 %3 (listed above)")
+                           .arg(count)
+                           .arg(count == 1 ? QStringLiteral("key was") : QStringLiteral("keys were"), what));
 }
 
 void exportCodes(CliRun &run)
 {
-    const QString format = formatOf(run, true);
+    const QString target = run.argument(1);
+    const CodeFormat format = *formatOf(run, target, true);
     const auto document = CliDocument::open(run.argument(0));
     const CodeTable &table = document->table();
-    const CliRun::Rows range = run.isSet(QStringLiteral("rows"))
-                                   ? CliRun::rows(QStringLiteral("rows"), run.value(QStringLiteral("rows")),
-                                                  table.recordCount())
-                                   : CliRun::Rows{1, table.recordCount()};
-    QList<int> rows;
-    for (int row = range.first; row <= range.last; ++row) {
-        if (CodeFromProtocol::rowHoldsSignal(table, row))
-            rows.append(row);
+    QList<int> rows = CodeExport::rowsHoldingSignal(table);
+    if (run.isSet(QStringLiteral("rows"))) {
+        const CliRun::Rows range =
+            CliRun::rows(QStringLiteral("rows"), run.value(QStringLiteral("rows")), table.recordCount());
+        rows.removeIf([&range](int row) { return row < range.first || row > range.last; });
     }
     if (rows.isEmpty())
-        throw ZoqError(QStringLiteral("no row of %1-%2 holds a key").arg(range.first).arg(range.last));
-    SafeFile::write(run.argument(1), makeCodeFormats()->exportRows(table, rows, format));
-    run.tell(QStringLiteral("%1 keys written to %2").arg(rows.size()).arg(run.argument(1)));
-}
-
-// The name bytes of a key from a file, in the document's name encoding.
-QByteArray nameBytesOf(const CodeTable &table, const CodeFormats::Code &code, int row)
-{
-    QString refusal;
-    const std::optional<QByteArray> bytes = table.nameEncoding().encode(code.name, IrBlock::NameLength, &refusal);
-    if (!bytes)
-        throw ZoqError(QStringLiteral("row %1: %2; nothing was written").arg(row).arg(refusal));
-    return *bytes;
+        throw ZoqError(QStringLiteral("no row holds a key to export; nothing was written"));
+    const CodeExport::Report report =
+        CodeExport::exportToFile(table, rows, format, target, {QFileInfo(run.argument(0)).completeBaseName()});
+    if (report.written == 0)
+        throw ZoqError(report.text(AllLines));
+    run.out() << report.text(AllLines) << Qt::endl;
+    reportLeftOut(report.leftOut.size(), QStringLiteral("left out"));
 }
 
 void importCodes(CliRun &run)
 {
-    const QString format = formatOf(run, false);
-    const QByteArray content = readCodeFile(run.argument(0));
+    const std::optional<CodeFormat> format = formatOf(run, run.argument(0), false);
+    const IrResult<CodeImport::Source> source = CodeImport::readFile(run.argument(0), format);
+    if (!source.isOk())
+        throw ZoqError(source.error());
     const auto document = CliDocument::open(run.argument(1));
     CodeTable &table = document->table();
     const int first = int(run.number(QStringLiteral("row"), 1, quint32(qMax(table.recordCount(), 1)), 1));
-    const QList<CodeFormats::Code> codes = makeCodeFormats()->importCodes(content, format);
-    if (codes.isEmpty())
-        throw ZoqError(QStringLiteral("%1 holds no keys").arg(run.argument(0)));
-    if (first + codes.size() - 1 > table.recordCount())
-        throw ZoqError(QStringLiteral("%1 keys from row %2 run past row %3; nothing was written")
-                           .arg(codes.size())
-                           .arg(first)
-                           .arg(table.recordCount()));
-    QList<int> rows;
-    QList<IrBlock> blocks;
-    for (const CodeFormats::Code &code : codes) {
-        const int row = first + int(rows.size());
-        IrBlock block = code.block;
-        block.setNameBytes(nameBytesOf(table, code, row));
-        rows.append(row);
-        blocks.append(block);
-    }
-    RowOverwrite::require(table, rows, run.isSet(QStringLiteral("yes")));
-    for (qsizetype i = 0; i < rows.size(); ++i) {
-        table.setRecNo(rows.at(i));
-        table.edit();
-        table.setField(QStringLiteral("IR Data"), blocks.at(i).toByteArray());
-        if (!codes.at(i).remark.isEmpty())
-            table.setField(QStringLiteral("Remark"), codes.at(i).remark);
-        table.post();
-        run.out() << QStringLiteral("row %1: %2  %3")
-                         .arg(QString::number(rows.at(i)), table.functionName(rows.at(i) - 1),
-                              IrDecoder::summary(blocks.at(i)))
-                  << Qt::endl;
-    }
+    const CodeImport::Plan plan = CodeImport::plan(table, source.value().file, {}, first);
+    if (plan.placements.isEmpty())
+        throw ZoqError(CodeImport::report(plan, run.argument(0), AllLines));
+    RowOverwrite::require(table, plan.rowsHoldingSignal(table), run.isSet(QStringLiteral("yes")));
+    CodeImport::apply(table, plan);
     document->saveInPlace();
+    run.out() << CodeImport::report(plan, run.argument(0), AllLines) << Qt::endl;
+    reportLeftOut(plan.refused.size(), QStringLiteral("not imported"));
 }
 
 } // namespace
@@ -123,14 +104,15 @@ void importCodes(CliRun &run)
 CliCommand exportCommand()
 {
     return {QStringLiteral("export"),
-            QStringLiteral("export DOC.zoq OUT --format pronto|flipper|lirc|mode2|csv [--rows A-B]"),
+            QStringLiteral("export DOC.zoq OUT [--format %1] [--rows A-B]").arg(formatNames()),
             QStringLiteral("Writes keys in the code format of another tool."),
             QStringLiteral("Writes the keys of the rows holding one (of rows A-B with --rows) to OUT in the "
-                           "format chosen: Pronto Hex, Flipper .ir, LIRC lircd.conf, mode2 or CSV. OUT is "
-                           "written whole or not at all."),
+                           "format chosen, or the one OUT's extension tells (.txt Pronto Hex, .ir Flipper, "
+                           ".conf LIRC, .mode2, .csv). OUT is written whole or not at all. Keys the format "
+                           "cannot take (a mode2 text holds one key) are listed and the exit code is 1."),
             {{QStringLiteral("DOC.zoq"), QStringLiteral("The document.")},
              {QStringLiteral("OUT"), QStringLiteral("The file to write.")}},
-            {formatOption(QStringLiteral("pronto, flipper, lirc, mode2 or csv.")),
+            {formatOption(QStringLiteral("pronto, flipper, lirc, mode2 or csv (default: by OUT's extension).")),
              QCommandLineOption(QStringLiteral("rows"), QStringLiteral("Only rows A to B."), QStringLiteral("A-B"))},
             exportCodes};
 }
@@ -141,10 +123,11 @@ CliCommand importCommand()
             QStringLiteral("import IN DOC.zoq [--format F] [--row N] [--yes]"),
             QStringLiteral("Reads keys of a code file into rows."),
             QStringLiteral("Writes the keys of IN into consecutive rows of the document from row N (default "
-                           "1). The format is recognised from the content unless --format names it. Rows "
-                           "holding a learned key are overwritten only with --yes; without it nothing is "
-                           "written and those rows are named. A file that is not of the format, or a key "
-                           "that cannot be made, changes nothing."),
+                           "1), as the window's Import does. The format is recognised from the content unless "
+                           "--format names it. Rows holding a learned key are overwritten only with --yes; "
+                           "without it nothing is written and those rows are named. A file that is not of "
+                           "the format changes nothing. Keys that cannot go in (a protocol not built, no row "
+                           "left) are listed after the others are written, and the exit code is 1."),
             {{QStringLiteral("IN"), QStringLiteral("The code file.")},
              {QStringLiteral("DOC.zoq"), QStringLiteral("The document.")}},
             {formatOption(QStringLiteral("pronto, flipper, lirc, mode2 or csv (default: recognised).")),

@@ -319,12 +319,5 @@ CodeFileOutput FlipperFormat::write(const QList<CodedKey> &keys)
 
 bool FlipperFormat::looksLike(const QByteArray &bytes)
 {
-    const TextLines text(bytes);
-    for (const TextLines::Line &line : text.lines()) {
-        const QString trimmed = line.text.trimmed();
-        if (trimmed.isEmpty() || TextLines::isComment(trimmed))
-            continue;
-        return trimmed.startsWith(QLatin1String("Filetype:"));
-    }
-    return false;
+    return TextLines(bytes).firstContentLine().startsWith(QLatin1String("Filetype:"));
 }

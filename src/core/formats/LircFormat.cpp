@@ -26,12 +26,9 @@ class LircReader final
 public:
     ReadResult read(const QByteArray &bytes)
     {
-        const TextLines text(bytes);
-        for (const TextLines::Line &line : text.lines()) {
-            const QString error = take(line);
-            if (!error.isEmpty())
-                return ReadResult::refused(QStringLiteral("line %1: %2").arg(line.number).arg(error));
-        }
+        const QString error = TextLines(bytes).takeEach([this](const TextLines::Line &line) { return take(line); });
+        if (!error.isEmpty())
+            return ReadResult::refused(error);
         if (m_state != State::Outside) {
             return ReadResult::refused(QStringLiteral("line %1: the file ends inside remote '%2' (no 'end remote')")
                                            .arg(m_remoteLine)
@@ -279,12 +276,5 @@ CodeFileOutput LircFormat::write(const QList<CodedKey> &keys, const QString &rem
 
 bool LircFormat::looksLike(const QByteArray &bytes)
 {
-    const TextLines text(bytes);
-    for (const TextLines::Line &line : text.lines()) {
-        const QString trimmed = line.text.trimmed();
-        if (trimmed.isEmpty() || TextLines::isComment(trimmed))
-            continue;
-        return opens(TextLines::words(trimmed), "remote");
-    }
-    return false;
+    return opens(TextLines::words(TextLines(bytes).firstContentLine()), "remote");
 }

@@ -43,12 +43,9 @@ class ProntoReader final
 public:
     ReadResult read(const QByteArray &bytes)
     {
-        const TextLines text(bytes);
-        for (const TextLines::Line &line : text.lines()) {
-            const QString error = take(line);
-            if (!error.isEmpty())
-                return ReadResult::refused(QStringLiteral("line %1: %2").arg(line.number).arg(error));
-        }
+        const QString error = TextLines(bytes).takeEach([this](const TextLines::Line &line) { return take(line); });
+        if (!error.isEmpty())
+            return ReadResult::refused(error);
         if (!m_words.isEmpty())
             return ReadResult::refused(QStringLiteral("the file ends inside %1").arg(truncation()));
         if (m_codes == 0)

@@ -65,3 +65,13 @@ QStringList TextLines::words(const QString &line)
     }
     return result;
 }
+
+QString TextLines::firstContentLine() const
+{
+    for (const Line &line : m_lines) {
+        const QString trimmed = line.text.trimmed();
+        if (!trimmed.isEmpty() && !isComment(trimmed))
+            return trimmed;
+    }
+    return {};
+}

@@ -32,6 +32,24 @@ public:
     // Words separated by blanks.
     [[nodiscard]] static QStringList words(const QString &line);
 
+    // The first line, trimmed, that is neither blank nor a comment; empty
+    // when there is none.
+    [[nodiscard]] QString firstContentLine() const;
+
+    // Hands every line to take, which returns an error text (empty when it
+    // took the line), and stops at the first error: "line <n>: <error>".
+    // Empty when every line was taken.
+    template <typename Take>
+    [[nodiscard]] QString takeEach(Take &&take) const
+    {
+        for (const Line &line : m_lines) {
+            const QString error = take(line);
+            if (!error.isEmpty())
+                return QStringLiteral("line %1: %2").arg(line.number).arg(error);
+        }
+        return {};
+    }
+
 private:
     QString m_text;
     QList<Line> m_lines;
