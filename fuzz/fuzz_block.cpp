@@ -10,6 +10,8 @@
 
 #include <QLocale>
 
+#include <algorithm>
+
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {
     FuzzSupport::startApplication(argc, argv, true);
@@ -35,7 +37,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     traces.setShowTime(choice & 0x10);
     traces.setRolling(choice & 0x20);
     traces.drawWave(choice & 0x40, true, field);
-    if (traces.imageWidth() > WaveTraces::ImageWidth)
-        FuzzSupport::finding("the waveform is wider than its image");
+    if (traces.imageWidth() > WaveRenderer::StripWidth)
+        FuzzSupport::finding("the waveform picture is wider than the strip");
+    if (traces.imageWidth() != std::max(traces.traceEnd(0), traces.traceEnd(1)))
+        FuzzSupport::finding("the waveform picture is not as wide as its traces");
     return 0;
 }
