@@ -96,6 +96,9 @@ void TestPortLocator::resolutionOrder_data()
     QTest::newRow("NoPort") << "NoPort" << "" << "" << "" << "NoPort" << S::AsGiven << "";
     QTest::newRow("lower case is no COM name") << "com1" << "" << "" << "" << "com1" << S::AsGiven << "";
     QTest::newRow("COM0 is no COM name") << "COM0" << "" << "" << "" << "COM0" << S::AsGiven << "";
+    QTest::newRow("leading zero is no COM name") << "COM01" << "" << "" << "" << "COM01" << S::AsGiven << "";
+    QTest::newRow("COM and letters") << "COM1x" << "" << "" << "" << "COM1x" << S::AsGiven << "";
+    QTest::newRow("COM alone") << "COM" << "" << "" << "" << "COM" << S::AsGiven << "";
 }
 
 void TestPortLocator::resolutionOrder()

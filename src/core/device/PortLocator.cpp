@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 namespace {
 
@@ -17,9 +16,20 @@ QString followed(const QString &path)
 
 int PortLocator::comNumber(const QString &name)
 {
-    static const QRegularExpression comName(QStringLiteral("^COM([1-9][0-9]*)$"));
-    const QRegularExpressionMatch match = comName.match(name);
-    return match.hasMatch() ? match.captured(1).toInt() : 0;
+    // "COM" and a number without a leading zero; plain character tests keep
+    // the regular expression engine off the start-up path.
+    if (!name.startsWith(QLatin1StringView("COM")))
+        return 0;
+    const QStringView digits = QStringView(name).mid(3);
+    if (digits.isEmpty() || digits.front() == u'0')
+        return 0;
+    for (const QChar c : digits) {
+        if (c < u'0' || c > u'9')
+            return 0;
+    }
+    bool ok = false;
+    const int number = digits.toInt(&ok);
+    return ok ? number : 0;
 }
 
 PortLocator::Location PortLocator::locate(const QString &name) const
