@@ -73,8 +73,8 @@ private slots:
     void init();
     void cleanup();
 
-    void eachCommandIsOneStep_data();
-    void eachCommandIsOneStep();
+    void everyCommandIsOneStep_data();
+    void everyCommandIsOneStep();
     void eachLearnedKeyIsOneStep();
     void importIsTheFirstStepAfterNew();
     void keysReachUndoFromEveryControl_data();
@@ -153,7 +153,7 @@ void TestWindowUndo::recordRemark(int row, const QString &text)
     });
 }
 
-void TestWindowUndo::eachCommandIsOneStep_data()
+void TestWindowUndo::everyCommandIsOneStep_data()
 {
     QTest::addColumn<Command>("command");
     QTest::addColumn<QString>("step");
@@ -198,7 +198,7 @@ void TestWindowUndo::eachCommandIsOneStep_data()
     }) << QStringLiteral("Up Load");
 }
 
-void TestWindowUndo::eachCommandIsOneStep()
+void TestWindowUndo::everyCommandIsOneStep()
 {
     QFETCH(Command, command);
     QFETCH(QString, step);
