@@ -7,8 +7,7 @@
 #include "gui/mainwindow/DocumentCommands.h"
 #include "gui/mainwindow/MainWindow.h"
 #include "gui/wave/WaveView.h"
-#include "modsim/ModuleSimulator.h"
-#include "support/ScriptedPrompt.h"
+#include "WindowTestCase.h"
 
 #include <QAction>
 #include <QApplication>
@@ -51,7 +50,7 @@ IrBlock rawBlock()
 
 // The decode of the current row in the window, and new codes from protocol
 // parameters through the dialog.
-class TestCodeFromProtocol : public QObject
+class TestCodeFromProtocol : public WindowTestCase
 {
     Q_OBJECT
 
@@ -78,29 +77,18 @@ private:
                    bool accept = true, const std::function<void()> &whileOpen = {});
     CodeFromProtocolDialog &dialog() const { return m_window->documentCommands().codeFromProtocolDialog(); }
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<ModuleSimulator> m_module;
-    ScriptedPrompt m_prompt;
-    std::unique_ptr<MainWindow> m_window;
 };
 
 void TestCodeFromProtocol::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_prompt.clear();
-    m_module = std::make_unique<ModuleSimulator>();
-    QVERIFY(m_module->open(m_dir->filePath(QStringLiteral("COM1"))));
-    m_window = std::make_unique<MainWindow>(m_prompt, m_dir->path());
-    m_window->start();
-    m_window->show();
+    QVERIFY(openFolderAndModule());
+    startWindow();
     QVERIFY(m_prompt.asked().isEmpty());
 }
 
 void TestCodeFromProtocol::cleanup()
 {
-    m_window.reset();
-    m_module.reset();
-    m_dir.reset();
+    closeAll();
 }
 
 void TestCodeFromProtocol::storeBlock(int row, const QByteArray &block)

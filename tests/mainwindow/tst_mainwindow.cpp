@@ -15,8 +15,7 @@
 #include "core/document/WorkingFileLock.h"
 #include "core/image/CompiledImage.h"
 #include "core/image/EepromImage.h"
-#include "modsim/ModuleSimulator.h"
-#include "support/ScriptedPrompt.h"
+#include "WindowTestCase.h"
 #include "support/SpecialFiles.h"
 #include "TestDocument.h"
 
@@ -90,7 +89,7 @@ void answerNextDialog(const QString &text, bool accept = true)
 
 } // namespace
 
-class TestMainWindow : public QObject
+class TestMainWindow : public WindowTestCase
 {
     Q_OBJECT
 
@@ -136,37 +135,17 @@ private slots:
     void unchangedNameKeepsItsBytes();
 
 private:
-    void startWindow();
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<ModuleSimulator> m_module;
-    ScriptedPrompt m_prompt;
-    std::unique_ptr<MainWindow> m_window;
 };
 
 void TestMainWindow::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_prompt.clear();
-    m_module = std::make_unique<ModuleSimulator>();
-    SimulatorSettings settings = m_module->settings();
-    settings.captureDelayMs = 50;
-    m_module->setSettings(settings);
-    QVERIFY(m_module->open(m_dir->filePath(QStringLiteral("COM1"))));
+    QVERIFY(openFolderAndModule());
 }
 
 void TestMainWindow::cleanup()
 {
-    m_window.reset();
-    m_module.reset();
-    m_dir.reset();
-}
-
-void TestMainWindow::startWindow()
-{
-    m_window = std::make_unique<MainWindow>(m_prompt, m_dir->path());
-    m_window->start();
-    m_window->show();
+    closeAll();
 }
 
 void TestMainWindow::startsWithUntitledDocumentAndDefaults()

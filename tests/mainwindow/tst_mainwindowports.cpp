@@ -10,8 +10,7 @@
 #include "gui/dialogs/SerialPortsDialog.h"
 #include "gui/dialogs/TransferProgressDialog.h"
 #include "gui/grid/CodeGrid.h"
-#include "modsim/ModuleSimulator.h"
-#include "support/ScriptedPrompt.h"
+#include "WindowTestCase.h"
 
 #include <QAction>
 #include <QApplication>
@@ -54,7 +53,7 @@ QByteArray namedBlock(const QString &name)
 // The main window and its serial port: which device a COM item is, the
 // per-user file locations, an adapter pulled out during an exchange, and
 // the document named on the command line.
-class TestMainWindowPorts : public QObject
+class TestMainWindowPorts : public WindowTestCase
 {
     Q_OBJECT
 
@@ -73,38 +72,18 @@ private slots:
     void documentOnCommandLineOpens();
 
 private:
-    void startWindow();
     [[nodiscard]] QString openErrorAbout(const QString &linkPath) const;
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<ModuleSimulator> m_module;
-    ScriptedPrompt m_prompt;
-    std::unique_ptr<MainWindow> m_window;
 };
 
 void TestMainWindowPorts::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_prompt.clear();
-    m_module = std::make_unique<ModuleSimulator>();
-    SimulatorSettings settings = m_module->settings();
-    settings.captureDelayMs = 50;
-    m_module->setSettings(settings);
-    QVERIFY(m_module->open(m_dir->filePath(QStringLiteral("COM1"))));
+    QVERIFY(openFolderAndModule());
 }
 
 void TestMainWindowPorts::cleanup()
 {
-    m_window.reset();
-    m_module.reset();
-    m_dir.reset();
-}
-
-void TestMainWindowPorts::startWindow()
-{
-    m_window = std::make_unique<MainWindow>(m_prompt, m_dir->path());
-    m_window->start();
-    m_window->show();
+    closeAll();
 }
 
 // The box after a write found the module's link leading nowhere.

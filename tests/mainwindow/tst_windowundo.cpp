@@ -1,8 +1,7 @@
 // Undo and redo in the main window: every command that changes rows is one
 // step, taken back and done again through the window's actions and keys.
 #include "TestDocument.h"
-#include "modsim/ModuleSimulator.h"
-#include "support/ScriptedPrompt.h"
+#include "WindowTestCase.h"
 
 #include "core/document/CodeTable.h"
 #include "core/document/Document.h"
@@ -65,7 +64,7 @@ void answerNextDialog(const QString &text)
 using Command = std::function<void(MainWindow &, ScriptedPrompt &)>;
 Q_DECLARE_METATYPE(Command)
 
-class TestWindowUndo : public QObject
+class TestWindowUndo : public WindowTestCase
 {
     Q_OBJECT
 
@@ -91,40 +90,26 @@ private:
     [[nodiscard]] UndoHistory &history() const { return m_window->document().history(); }
     void recordRemark(int row, const QString &text);
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<ModuleSimulator> m_module;
-    ScriptedPrompt m_prompt;
-    std::unique_ptr<MainWindow> m_window;
     QString m_path;
 };
 
 void TestWindowUndo::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_prompt.clear();
-    m_module = std::make_unique<ModuleSimulator>();
-    SimulatorSettings settings = m_module->settings();
-    settings.captureDelayMs = 50;
-    m_module->setSettings(settings);
-    QVERIFY(m_module->open(m_dir->filePath(QStringLiteral("COM1"))));
+    QVERIFY(openFolderAndModule());
     m_path = m_dir->filePath(QStringLiteral("codes.zoq"));
 }
 
 void TestWindowUndo::cleanup()
 {
     QVERIFY2(m_prompt.unexpected().isEmpty(), qPrintable(m_prompt.unexpected().join(QLatin1Char('|'))));
-    m_window.reset();
-    m_module.reset();
-    m_dir.reset();
+    closeAll();
 }
 
 // A document of distinct rows whose texts are not all what their blocks
 // would give, opened in a started window.
 void TestWindowUndo::startWithDistinctDocument()
 {
-    m_window = std::make_unique<MainWindow>(m_prompt, m_dir->path());
-    m_window->start();
-    m_window->show();
+    startWindow();
     TestDocument::write(m_path, 512, TestDocument::Content::Distinct);
     m_prompt.queueFileName(m_path);
     trigger("openDocument");
