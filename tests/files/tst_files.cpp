@@ -7,10 +7,13 @@
 #include "core/document/Document.h"
 #include "core/document/DocumentStore.h"
 #include "core/document/WorkingFileLock.h"
+#include "core/formats/CodeExport.h"
+#include "core/formats/CodeImport.h"
 #include "core/image/CompiledImage.h"
 #include "core/settings/NameEncodingFile.h"
 #include "core/settings/SettingsFile.h"
 #include "core/signal/IrDataText.h"
+#include "core/signal/IrEncoder.h"
 
 #include <QDir>
 #include <QFile>
@@ -224,7 +227,7 @@ void TestFiles::readersRefuseSpecialFiles_data()
     QTest::addColumn<QString>("reader");
     QTest::addColumn<Kind>("kind");
     for (const char *reader : {"IR data text", "compiled image", "settings", "key names", "document",
-                               "working file lock"}) {
+                               "working file lock", "code file"}) {
         for (Kind kind : {Kind::Pipe, Kind::Device, Kind::Folder})
             QTest::addRow("%s, %s", reader, SpecialFiles::name(kind)) << QString::fromLatin1(reader) << kind;
     }
@@ -259,6 +262,10 @@ void TestFiles::readersRefuseSpecialFiles()
         CodeTable table;
         message = errorText([&] { table.open(path); });
         QVERIFY(!table.isOpen());
+    } else if (reader == QLatin1String("code file")) {
+        const IrResult<CodeImport::Source> source = CodeImport::readFile(path);
+        QVERIFY(!source.isOk());
+        message = source.error();
     } else {
         WorkingFileLock lock;
         message = errorText([&] { lock.acquire(working); });
@@ -317,7 +324,7 @@ void TestFiles::writersRefuseSpecialFiles_data()
 {
     QTest::addColumn<QString>("writer");
     QTest::addColumn<Kind>("kind");
-    for (const char *writer : {"IR data text", "settings", "key names", "working file", "compiled image"}) {
+    for (const char *writer : {"IR data text", "settings", "key names", "working file", "compiled image", "code file"}) {
         for (Kind kind : {Kind::Pipe, Kind::Device, Kind::Folder})
             QTest::addRow("%s, %s", writer, SpecialFiles::name(kind)) << QString::fromLatin1(writer) << kind;
     }
@@ -347,7 +354,17 @@ void TestFiles::writersRefuseSpecialFiles()
             DocumentStore::writeTemplate(source);
             CodeTable table;
             table.open(source);
-            writeImageFile(table, path);
+            if (writer == QLatin1String("code file")) {
+                table.setRecNo(1);
+                table.edit();
+                IrCode code;
+                code.protocol = IrProtocol::Nec;
+                table.setField(QStringLiteral("IR Data"), IrEncoder::block(code).value().toByteArray());
+                table.post();
+                (void)CodeExport::exportToFile(table, {1}, CodeFormat::Pronto, path);
+            } else {
+                writeImageFile(table, path);
+            }
         }
     });
     QVERIFY2(message.contains(QStringLiteral("not a regular file")), qPrintable(message));

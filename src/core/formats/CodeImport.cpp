@@ -1,5 +1,7 @@
 #include "core/formats/CodeImport.h"
 
+#include "core/common/SafeFile.h"
+#include "core/common/ZoqError.h"
 #include "core/document/CodeTable.h"
 #include "core/document/TableWalkGuard.h"
 #include "core/signal/IrBlockWriter.h"
@@ -80,9 +82,11 @@ QList<int> CodeImport::Plan::rowsHoldingSignal(const CodeTable &table) const
 IrResult<CodeImport::Source> CodeImport::readFile(const QString &path, std::optional<CodeFormat> format)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return SourceResult::refused(
-            QStringLiteral("Cannot open file \"%1\". %2").arg(displayName(path), file.errorString()));
+    try {
+        SafeFile::openForReading(file);
+    } catch (const ZoqError &refusal) {
+        return SourceResult::refused(refusal.message());
+    }
     if (file.size() > MaxFileBytes) {
         return SourceResult::refused(
             QStringLiteral("\"%1\" holds %2 bytes; code files of more than %3 MB are not read.")
