@@ -5,31 +5,20 @@
 
 #include "FuzzSupport.h"
 
+#include "core/formats/CodeExport.h"
 #include "core/formats/CodeFormat.h"
 #include "core/formats/CodeImport.h"
-#include "core/signal/IrDecoder.h"
-#include "core/signal/IrTiming.h"
 
 namespace {
-
-// The key Export makes of a block.
-CodedKey keyOf(const IrBlock &block, const CodedKey &read)
-{
-    CodedKey key;
-    key.name = read.name;
-    key.captures = IrTiming::capturesOf(block);
-    const IrDecode decoded = IrDecoder::decode(block);
-    if (decoded.kind == IrDecode::Kind::Code)
-        key.code = decoded.code;
-    return key;
-}
 
 void checkRewrite(CodeFormat format, const CodedKey &read)
 {
     const IrResult<IrBlock> block = CodeImport::blockFor(read);
     if (!block.isOk())
         return;
-    const CodeFileOutput output = writeCodes(format, {keyOf(block.value(), read)}, {QStringLiteral("fuzz")});
+    CodedKey key = CodeExport::keyOf(block.value());
+    key.name = read.name;
+    const CodeFileOutput output = writeCodes(format, {key}, {QStringLiteral("fuzz")});
     if (output.written == 0)
         return;
     const IrResult<CodeFile> again = readCodes(format, output.bytes);

@@ -36,6 +36,18 @@ QList<int> CodeExport::rowsHoldingSignal(const CodeTable &table)
     return rows;
 }
 
+CodedKey CodeExport::keyOf(const IrBlock &block)
+{
+    CodedKey key;
+    key.captures = IrTiming::capturesOf(block);
+    if (key.captures.isEmpty())
+        return key;
+    const IrDecode decoded = IrDecoder::decode(block);
+    if (decoded.kind == IrDecode::Kind::Code)
+        key.code = decoded.code;
+    return key;
+}
+
 QList<CodedKey> CodeExport::keysOf(const CodeTable &table, const QList<int> &rows, QList<KeyProblem> *leftOut)
 {
     QList<int> ordered = rows;
@@ -44,20 +56,14 @@ QList<CodedKey> CodeExport::keysOf(const CodeTable &table, const QList<int> &row
     const int remarkField = table.fieldIndex(QStringLiteral("Remark"));
     QList<CodedKey> keys;
     for (const int row : ordered) {
-        CodedKey key;
+        CodedKey key = keyOf(IrBlock::fromField(table.irDataAt(row - 1)));
         key.row = row;
         key.name = table.functionName(row - 1);
         key.remark = table.valueAt(row - 1, remarkField).toString();
-        const IrBlock block = IrBlock::fromField(table.irDataAt(row - 1));
-        key.captures = IrTiming::capturesOf(block);
-        if (key.captures.isEmpty()) {
+        if (key.captures.isEmpty())
             leftOut->append(KeyProblem::of(key, QStringLiteral("it holds no signal")));
-            continue;
-        }
-        const IrDecode decoded = IrDecoder::decode(block);
-        if (decoded.kind == IrDecode::Kind::Code)
-            key.code = decoded.code;
-        keys.append(key);
+        else
+            keys.append(key);
     }
     return keys;
 }

@@ -7,6 +7,7 @@
 #include <QString>
 
 class CodeTable;
+class IrBlock;
 
 // Rows of the code table out to a code file. Each row that holds a signal
 // becomes a key: its name, its remark, its captures and, when the decoders
@@ -30,6 +31,9 @@ public:
 
     // Rows (from 1) whose block holds a signal, in table order.
     [[nodiscard]] static QList<int> rowsHoldingSignal(const CodeTable &table);
+    // The key of a block, without name or remark: its captures and, when the
+    // decoders recognise it, its protocol code.
+    [[nodiscard]] static CodedKey keyOf(const IrBlock &block);
     // The keys of rows (from 1), in table order; rows without a signal go to
     // leftOut.
     [[nodiscard]] static QList<CodedKey> keysOf(const CodeTable &table, const QList<int> &rows,
